@@ -1,0 +1,5 @@
+#include "app/Game.h"
+
+int runGame() {
+    return 0;
+}

@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include <glm/geometric.hpp>
+
+#include "physics/Camera.h"
+
+TEST(Camera, ZoomStaysWithinFiveAndFifty) {
+    Camera c;
+    c.zoom(-20.0f);
+    EXPECT_FLOAT_EQ(c.distance, 5.0f);
+    c.zoom(40.0f);
+    c.zoom(40.0f);
+    EXPECT_FLOAT_EQ(c.distance, 50.0f);
+}
+
+TEST(Camera, PitchMinusNinetyLooksStraightDownOnTheTarget) {
+    Camera c;
+    const glm::vec3 target(3.0f, 1.0f, -2.0f);
+    c.update(target, 0.0f, -90.0f, 0, 0, 0.0f, 0.0f, 0.016f);
+    const glm::vec3 eye = c.getPosition();
+    EXPECT_NEAR(eye.x, target.x, 1e-4f);
+    EXPECT_NEAR(eye.y, target.y + c.distance, 1e-4f);
+    EXPECT_NEAR(eye.z, target.z, 1e-4f);
+}
+
+TEST(Camera, RestViewSitsBehindAndAboveOppositeToForwardDrive) {
+    // W drives the robot towards -z at heading 0; the eye must sit on the +z side, above.
+    Camera c;
+    c.update(glm::vec3(0.0f), 0.0f, -25.0f, 0, 0, 0.0f, 0.0f, 0.016f);
+    EXPECT_GT(c.getPosition().z, 0.0f);
+    EXPECT_GT(c.getPosition().y, 0.0f);
+    EXPECT_NEAR(glm::length(c.front + c.orbitDirection), 0.0f, 1e-5f);
+    // The view matrix maps the target in front of the eye (negative view-space z).
+    const glm::vec4 inView = c.getViewMatrix() * glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
+    EXPECT_LT(inView.z, 0.0f);
+    EXPECT_NEAR(inView.x, 0.0f, 1e-4f);
+}
+
+TEST(Camera, FreeFlyTurnsByHalfTheCursorStepRoundedTowardZero) {
+    Camera c;
+    c.freeFly = true;
+    c.update(glm::vec3(0.0f), 0.0f, 0.0f, -3, 0, 0.0f, 0.0f, 0.016f);
+    EXPECT_FLOAT_EQ(c.yaw, 1.0f);
+    c.update(glm::vec3(0.0f), 0.0f, 0.0f, 0, 0, 0.0f, 0.0f, 0.016f);
+    EXPECT_FLOAT_EQ(c.yaw, 0.0f);
+    c.update(glm::vec3(0.0f), 0.0f, 0.0f, 1, 0, 0.0f, 0.0f, 0.016f);
+    EXPECT_FLOAT_EQ(c.yaw, 0.0f);
+}
