@@ -1,0 +1,121 @@
+#include "render/Texture.h"
+
+#include <fstream>
+
+namespace {
+constexpr std::size_t magicSize = 4;
+constexpr std::size_t headerSize = 124;
+constexpr std::size_t heightOffset = 12;
+constexpr std::size_t widthOffset = 16;
+constexpr std::size_t linearSizeOffset = 20;
+constexpr std::size_t fourCcOffset = 84;
+
+std::uint32_t readLittleEndian32(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
+    return static_cast<std::uint32_t>(bytes[offset]) |
+           static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
+           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
+           static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+}
+
+constexpr std::uint32_t fourCc(char a, char b, char c, char d) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(a)) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b)) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(c)) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(d)) << 24;
+}
+
+// Reads a whole file, or nothing when it cannot be opened or read.
+std::vector<std::uint8_t> readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) return {};
+    const std::streamoff size = file.tellg();
+    if (size <= 0) return {};
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    file.seekg(0);
+    if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) return {};
+    return bytes;
+}
+}  // namespace
+
+std::uint64_t compressedLevelSize(std::uint32_t width, std::uint32_t height,
+                                  std::uint32_t blockSize) {
+    const std::uint64_t blocksAcross = (static_cast<std::uint64_t>(width) + 3) / 4;
+    const std::uint64_t blocksDown = (static_cast<std::uint64_t>(height) + 3) / 4;
+    return blocksAcross * blocksDown * blockSize;
+}
+
+std::optional<DdsImage> parseDds(const std::vector<std::uint8_t>& fileBytes) {
+    const std::size_t dataOffset = magicSize + headerSize;
+    if (fileBytes.size() < dataOffset) return std::nullopt;
+    if (fileBytes[0] != 'D' || fileBytes[1] != 'D' || fileBytes[2] != 'S' || fileBytes[3] != ' ')
+        return std::nullopt;
+
+    DdsImage image;
+    image.height = readLittleEndian32(fileBytes, heightOffset);
+    image.width = readLittleEndian32(fileBytes, widthOffset);
+    image.linearSize = readLittleEndian32(fileBytes, linearSizeOffset);
+    image.dataOffset = dataOffset;
+
+    switch (readLittleEndian32(fileBytes, fourCcOffset)) {
+        case fourCc('D', 'X', 'T', '1'):
+            image.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT1_EXT;
+            image.blockSize = 8;
+            break;
+        case fourCc('D', 'X', 'T', '3'):
+            image.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT3_EXT;
+            image.blockSize = 16;
+            break;
+        case fourCc('D', 'X', 'T', '5'):
+            image.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT5_EXT;
+            image.blockSize = 16;
+            break;
+        default:
+            return std::nullopt;
+    }
+
+    if (image.width == 0 || image.height == 0) return std::nullopt;
+    const std::uint64_t topLevelSize =
+        compressedLevelSize(image.width, image.height, image.blockSize);
+    if (topLevelSize > image.linearSize) return std::nullopt;
+    if (image.linearSize > fileBytes.size() - dataOffset) return std::nullopt;
+    image.topLevelSize = static_cast<std::uint32_t>(topLevelSize);
+    return image;
+}
+
+Texture::Texture(const std::string& fileName) {
+    load(readFile("assets/textures/" + fileName));
+}
+
+Texture::Texture(const std::vector<std::uint8_t>& ddsFileBytes) {
+    load(ddsFileBytes);
+}
+
+void Texture::load(const std::vector<std::uint8_t>& ddsFileBytes) {
+    const std::optional<DdsImage> image = parseDds(ddsFileBytes);
+    if (!image) return;
+
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    if (image->width > static_cast<std::uint32_t>(maxSize) ||
+        image->height > static_cast<std::uint32_t>(maxSize))
+        return;
+
+    handle = GlTexture::create();
+    glBindTexture(GL_TEXTURE_2D, handle.get());
+    glCompressedTexImage2D(GL_TEXTURE_2D, 0, image->internalFormat,
+                           static_cast<GLsizei>(image->width), static_cast<GLsizei>(image->height),
+                           0, static_cast<GLsizei>(image->topLevelSize),
+                           ddsFileBytes.data() + image->dataOffset);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_R, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    valid = true;
+}
+
+void Texture::bind(unsigned int unit) const {
+    if (!valid) return;
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D, handle.get());
+}
