@@ -1,5 +1,255 @@
 #include "app/Game.h"
 
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "app/Fatal.h"
+#include "app/GameState.h"
+#include "app/Input.h"
+#include "app/Settings.h"
+#include "effects/DebugOutput.h"
+#include "effects/Framework.h"
+#include "physics/Camera.h"
+#include "render/Shader.h"
+
+namespace {
+
+// ---- Window-system callbacks: they run inside glfwPollEvents on the main thread. ----
+
+void glfwErrorCallback(int code, const char* description) {
+    std::cout << "GLFW error " << code << ": " << (description ? description : "") << std::endl;
+}
+
+void keyCallback(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
+    switch (handleKey(game, key, action)) {
+        case KeyEffect::CloseWindow:
+            glfwSetWindowShouldClose(window, GLFW_TRUE);
+            break;
+        case KeyEffect::ApplyPolygonMode:
+            glPolygonMode(GL_FRONT_AND_BACK, game.wireframeMode ? GL_LINE : GL_FILL);
+            break;
+        case KeyEffect::ApplyFaceCulling:
+            if (game.cullingEnabled) {
+                glEnable(GL_CULL_FACE);
+            } else {
+                glDisable(GL_CULL_FACE);
+            }
+            break;
+        case KeyEffect::ToggleFreeFly:
+            camera.freeFly = !camera.freeFly;
+            break;
+        case KeyEffect::ToggleHud:
+        case KeyEffect::None:
+            break;
+    }
+}
+
+void mouseButtonCallback(GLFWwindow* /*window*/, int button, int action, int /*mods*/) {
+    handleMouseButton(game, button, action);
+}
+
+void scrollCallback(GLFWwindow* /*window*/, double /*xOffset*/, double yOffset) {
+    camera.zoom(scrollZoomDelta(yOffset));
+}
+
+// ---- Start-up steps. ----
+
+// A set-up failure of the window system, the window, the loader or the framework: nothing
+// else is released, the console waits for Enter (unless input is closed) and the exit code is 1.
+[[noreturn]] void failStartUp(const std::string& message) {
+    glfwTerminate();
+    fatalStop("ERROR: " + message);
+}
+
+GLFWwindow* openWindow(const Settings& settings) {
+    glfwSetErrorCallback(glfwErrorCallback);
+    if (!glfwInit()) failStartUp("Failed to init GLFW");
+
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+    glfwWindowHint(GLFW_REFRESH_RATE, settings.refreshRate);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_SAMPLES, 4);
+
+    GLFWmonitor* monitor = settings.fullscreen ? glfwGetPrimaryMonitor() : nullptr;
+    GLFWwindow* window =
+        glfwCreateWindow(settings.width, settings.height, settings.title.c_str(), monitor, nullptr);
+    if (window == nullptr) failStartUp("Failed to create window");
+    glfwMakeContextCurrent(window);
+    return window;
+}
+
+void loadOpenGl() {
+    glewExperimental = GL_TRUE;
+    const GLenum result = glewInit();
+    if (result != GLEW_OK) {
+        failStartUp(std::string("Failed to init GLEW: ") +
+                    reinterpret_cast<const char*>(glewGetErrorString(result)));
+    }
+}
+
+void installInput(GLFWwindow* window) {
+    glfwSetKeyCallback(window, keyCallback);
+    glfwSetScrollCallback(window, scrollCallback);
+    glfwSetMouseButtonCallback(window, mouseButtonCallback);
+    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+}
+
+void setInitialGlState() {
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    game.wireframeMode = false;
+    game.cullingEnabled = true;
+    game.hudVisible = true;
+    game.paused = false;
+}
+
+float readClockSeconds() {
+    return static_cast<float>(glfwGetTime());
+}
+
+// ---- Frame steps. ----
+
+void clearFrame() {
+    glEnable(GL_DEPTH_TEST);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+struct CursorPosition {
+    int x = 0;
+    int y = 0;
+};
+
+CursorPosition readCursor(GLFWwindow* window) {
+    double x = 0.0;
+    double y = 0.0;
+    glfwGetCursorPos(window, &x, &y);
+    return {static_cast<int>(x), static_cast<int>(y)};
+}
+
+void updateCamera(bool gameEnded, const CursorPosition& cursor) {
+    if (gameEnded) {
+        camera.update(game.robotPosition, 0.0f, -90.0f, cursor.x, cursor.y, game.flyForward,
+                      game.flyStrafe, game.frameTime);
+    } else {
+        camera.update(game.robotPosition, game.orbitYaw + game.robotHeading,
+                      game.orbitPitch - 25.0f, cursor.x, cursor.y, game.flyForward, game.flyStrafe,
+                      game.frameTime);
+    }
+}
+
+void pollDriveKeys(GLFWwindow* window) {
+    auto held = [window](int key) { return glfwGetKey(window, key) == GLFW_PRESS; };
+    applyDriveKeys(game, held(GLFW_KEY_W), held(GLFW_KEY_A), held(GLFW_KEY_S), held(GLFW_KEY_D),
+                   game.frameTime);
+}
+
+}  // namespace
+
 int runGame() {
+    // Settings and the projection, fixed for the run: the window cannot be resized.
+    const Settings settings = loadSettings(settingsPath);
+    const glm::mat4 projection = buildProjection(settings);
+    (void)projection;  // read by the per-frame uniforms and the smoke once they are wired in
+
+    GLFWwindow* window = openWindow(settings);
+    loadOpenGl();
+    registerDebugOutput();
+    if (!initFramework()) failStartUp("Failed to init framework");
+    installInput(window);
+    setInitialGlState();
+
+    // The three programs, shared by the materials, the text and the post-processing pass.
+    auto textShader = std::make_shared<Shader>("text.vert", "text.frag");
+    auto sceneShader = std::make_shared<Shader>("texture.vert", "texture.frag");
+    auto edgeShader = std::make_shared<Shader>("edge.vert", "edge.frag");
+
+    // Font: loadFont(textShader, settings.width, settings.height).
+
+    // Textures, materials, models and the first eleven drawables (robot pieces, ground, four
+    // walls, ball), in the order of the scene's creation list.
+
+    // Screen quad and the edge shader's sampler on unit 0.
+
+    // Lights, scaled by settings.brightness.
+
+    // Off-screen framebuffer (reports an incomplete framebuffer and carries on).
+
+    FrameClock clock;
+    startClock(clock, game, readClockSeconds());
+    // Countdown start: the same clock reading starts the countdown.
+
+    // Physics world (initPhysics), then the robot actor's settings, the ramp and plateau
+    // colliders with their drawables, the arena and plateau grass fields, the smoke particle
+    // system (500, 500, projection) and the ball's inertia.
+
+    while (!glfwWindowShouldClose(window)) {
+        // Ball wake counter: gBall->setWakeCounter(1.0), also while paused.
+
+        // Off-screen framebuffer: bound unless in wireframe mode.
+
+        clearFrame();
+        const CursorPosition cursor = readCursor(window);
+        updateOrbit(game, cursor.x, cursor.y);
+
+        if (!game.paused) {
+            // Physics: stepPhysics(), then driveRobot(frameTime, W held, S held), placeRobot()
+            // and updateBall(frameNumber, frameTime).
+        }
+
+        // Grass fields: draw the arena field, then the plateau field; won when both drew none.
+        bool won = false;
+
+        const bool gameEnded = won || game.gameOver;
+        // End of game: the robot's controller goes to (-25, 100, 0) before the camera looks
+        // straight down on it.
+        updateCamera(gameEnded, cursor);
+        if (!gameEnded) {
+            // Robot: draw robotMesh1, leftWheel and rightWheel.
+        }
+
+        // Per-frame uniforms: setPerFrameUniforms(sceneShader, camera, lights, projection).
+
+        // Arena: ground, walls (z = -50, x = 50, z = 50, x = -100), ramp, plateau, ball.
+
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+        if (!gameEnded) {
+            // Smoke: update(frameTime, robotPosition, robotHeading), then draw(view matrix).
+        }
+
+        // Post-processing: compose the off-screen image through the edge shader unless in
+        // wireframe mode (leaves the depth test off).
+
+        readClock(clock, game, readClockSeconds());
+        // Countdown: runs on this frame's clock reading (extends the limit while paused).
+
+        if (game.hudVisible) {
+            // HUD: status line, frames per second, frame number and speed with textShader.
+        }
+
+        glfwSwapBuffers(window);
+        glfwPollEvents();
+        ++game.frameNumber;
+        pollDriveKeys(window);
+        countFrame(clock, game, clock.previousTime);
+    }
+
+    // Shutdown: what start-up created goes in reverse order (smoke, plateau field, arena
+    // field, drawables, models, then the shared materials, textures and shaders).
+    edgeShader.reset();
+    sceneShader.reset();
+    textShader.reset();
+    destroyFramework();
+    glfwTerminate();
     return 0;
 }

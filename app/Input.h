@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/GameState.h"
+
+// The input rules of the frame loop as pure functions over GameState. The GLFW callbacks and
+// the frame loop call them and carry out any OpenGL or window work that they ask for.
+
+// GLFW codes of the keys the callback acts on.
+constexpr int keyEscape = 256;
+constexpr int keyF1 = 290;
+constexpr int keyF2 = 291;
+constexpr int keyF3 = 292;
+constexpr int keyF4 = 293;
+// GLFW's action codes.
+constexpr int actionRelease = 0;
+constexpr int actionPress = 1;
+
+// What a key release asks of the window, the driver or the camera after the state changed.
+enum class KeyEffect {
+    None,
+    CloseWindow,       // Escape
+    ApplyPolygonMode,  // F1: lines when wireframeMode is on, filled otherwise
+    ApplyFaceCulling,  // F2: culling on when cullingEnabled, off otherwise
+    ToggleHud,         // F3: nothing outside GameState
+    ToggleFreeFly,     // F4: the camera's free-fly flag flips together with the pause
+};
+
+// Acts only on releases: presses and repeats change nothing and return None.
+KeyEffect handleKey(GameState& state, int key, int action);
+
+// Only the left button (0) counts: press holds it, release lets go, repeat changes nothing.
+void handleMouseButton(GameState& state, int button, int action);
+
+// The camera distance change for one scroll step (up zooms in).
+inline float scrollZoomDelta(double yOffset) {
+    return -0.5f * static_cast<float>(yOffset);
+}
+
+// Turns this frame's cursor position into orbit offsets. While the left button is held the
+// yaw follows the horizontal travel and the pitch the vertical travel, both scaled by the
+// frame time; when it is up both offsets return to 0. The pitch stays within [-45, 15].
+// The cursor position is remembered for the next frame in any case.
+void updateOrbit(GameState& state, int cursorX, int cursorY);
+
+// The key read at the end of a frame: records which of W, A, S, D are held and applies them
+// over `dt` seconds. Driving and turning stand still while paused; the free-fly inputs do not.
+void applyDriveKeys(GameState& state, bool w, bool a, bool s, bool d, float dt);
+
+// The frame clock: the time of the previous reading and the current frames-per-second interval.
+struct FrameClock {
+    float previousTime = 0.0f;
+    float intervalStart = 0.0f;
+    int framesInInterval = 0;
+};
+
+// Starts the clock at `now`: frame time 0, an empty first frames-per-second interval.
+void startClock(FrameClock& clock, GameState& state, float now);
+// Reads the clock once per frame: frameTime becomes the time since the previous reading.
+void readClock(FrameClock& clock, GameState& state, float now);
+// Counts one finished frame; once a full second has passed since the interval began, the count
+// becomes framesPerSecond and a new interval starts at `now`.
+void countFrame(FrameClock& clock, GameState& state, float now);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <glm/mat4x4.hpp>
+#include <string>
+
+// Where start-up reads its settings, relative to the working directory.
+inline const char* const settingsPath = "assets/settings.ini";
+
+// The nine values of the settings file, each holding its default until a file says otherwise.
+struct Settings {
+    int width = 800;
+    int height = 600;
+    int refreshRate = 60;
+    bool fullscreen = false;
+    std::string title = "Tessel 2020";
+    double brightness = 1.0;
+    double fov = 60.0;                             // vertical field of view, degrees
+    double nearPlane = static_cast<double>(0.1f);  // the single-precision 0.1, widened
+    double farPlane = 100.0;
+};
+
+// Reads the settings file at `path`. A missing or unreadable file prints one ERROR line and
+// yields the defaults; a malformed line is skipped silently and every well-formed line counts.
+// A key that is missing or cannot be converted keeps its default.
+Settings loadSettings(const std::string& path);
+
+// The right-handed OpenGL perspective projection for the settings' field of view, clip
+// distances and the window's aspect ratio. Built once; the window cannot be resized.
+glm::mat4 buildProjection(const Settings& settings);
