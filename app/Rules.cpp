@@ -1,0 +1,80 @@
+#include "app/Rules.h"
+
+#include <cstdio>
+
+#include "effects/Text.h"
+#include "render/Shader.h"
+
+Countdown runCountdown(GameState& state, float now, float startTime) {
+    if (state.paused) state.timeLimit += state.frameTime;
+
+    Countdown countdown;
+    countdown.timeLeft = state.timeLimit - (now - startTime);
+    countdown.minutes = static_cast<int>(countdown.timeLeft) / 60;
+    countdown.seconds = static_cast<int>(countdown.timeLeft - countdown.minutes * 60.0f);
+    if (countdown.timeLeft < 0.0f) state.gameOver = true;
+    return countdown;
+}
+
+std::string timeLeftText(const Countdown& countdown) {
+    const char* separator = countdown.seconds < 10 ? ":0" : ":";
+    return "Time left: 0" + std::to_string(countdown.minutes) + separator +
+           std::to_string(countdown.seconds);
+}
+
+namespace {
+const glm::vec3 red(1.0f, 0.0f, 0.0f);
+const glm::vec3 black(0.0f, 0.0f, 0.0f);
+const glm::vec3 blue(0.0f, 0.0f, 1.0f);
+
+// The first of won, paused, time left and game over that applies; false when none does
+// (exactly zero seconds left).
+bool statusLine(const GameState& state, const Countdown& countdown, bool won, int windowHeight,
+                HudLine& line) {
+    const float top = static_cast<float>(windowHeight - 50);
+    const float middle = static_cast<float>(windowHeight / 2);
+    if (won) {
+        line = {"YOU WON!", 50.0f, middle, 2.5f, blue, false};
+    } else if (state.paused) {
+        line = {"- PAUSED -", 20.0f, top, 1.0f, red, false};
+    } else if (countdown.timeLeft > 0.0f) {
+        // The last ten seconds turn red.
+        const bool finalSeconds = countdown.seconds < 10 && countdown.minutes <= 0;
+        line = {timeLeftText(countdown), 20.0f, top, 1.0f, finalSeconds ? red : black, false};
+    } else if (state.gameOver) {
+        line = {"GAME OVER!", 50.0f, middle, 2.5f, red, false};
+    } else {
+        return false;
+    }
+    return true;
+}
+}  // namespace
+
+std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown, bool won,
+                              int windowWidth, int windowHeight) {
+    std::vector<HudLine> lines;
+    lines.reserve(4);
+    HudLine status;
+    if (statusLine(state, countdown, won, windowHeight, status)) lines.push_back(status);
+
+    lines.push_back(
+        {"FPS:" + std::to_string(state.framesPerSecond), 10.0f, 39.0f, 0.5f, red, false});
+    lines.push_back({std::to_string(state.frameNumber), 10.0f, 10.0f, 0.5f, red, false});
+
+    char speed[64];
+    std::snprintf(speed, sizeof speed, "%f", static_cast<double>(state.driveSpeed));
+    lines.push_back({speed, static_cast<float>(windowWidth), 10.0f, 1.0f, red, true});
+    return lines;
+}
+
+void drawHud(Shader& textShader, const std::vector<HudLine>& lines) {
+    textShader.use();
+    for (const HudLine& line : lines) {
+        if (line.rightAligned) {
+            drawTextRightAligned(textShader, line.text, line.x, line.y, line.scale, line.colour);
+        } else {
+            drawText(textShader, line.text, line.x, line.y, line.scale, line.colour);
+        }
+    }
+    Shader::unuse();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <glm/vec3.hpp>
+#include <string>
+#include <vector>
+
+#include "app/GameState.h"
+
+class Shader;
+
+// The countdown of one frame: what is left of the time limit, split for the status line.
+struct Countdown {
+    float timeLeft = 0.0f;  // seconds, negative once the time has run out
+    int minutes = 0;
+    int seconds = 0;
+};
+
+// Runs the countdown for the frame whose clock reading is `now`. While paused the time limit
+// grows by the frame time, so the countdown stands still. Sets `gameOver` (never clears it)
+// once the time left drops below zero.
+Countdown runCountdown(GameState& state, float now, float startTime);
+
+// The round is won when neither grass field has a tile left in this frame.
+inline bool roundWon(bool arenaFieldCleared, bool plateauFieldCleared) {
+    return arenaFieldCleared && plateauFieldCleared;
+}
+
+// Won or lost: the robot is parked, the camera looks down and the smoke stops.
+inline bool roundEnded(bool won, const GameState& state) {
+    return won || state.gameOver;
+}
+
+// One line of heads-up text in window pixels (origin bottom-left).
+struct HudLine {
+    std::string text;
+    float x = 0.0f;
+    float y = 0.0f;
+    float scale = 1.0f;
+    glm::vec3 colour{0.0f};
+    bool rightAligned = false;  // ends at x instead of starting there
+};
+
+// "Time left: 03:05" for 185.4 s.
+std::string timeLeftText(const Countdown& countdown);
+
+// The heads-up lines of one frame, in drawing order: the status line (if any), the frames
+// per second, the frame number and the speed read-out at the right edge.
+std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown, bool won,
+                              int windowWidth, int windowHeight);
+
+// Draws the lines with the text shader, leaving no program current afterwards.
+void drawHud(Shader& textShader, const std::vector<HudLine>& lines);

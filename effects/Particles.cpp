@@ -1,0 +1,142 @@
+#include "effects/Particles.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <glm/ext/matrix_transform.hpp>
+#include <iostream>
+
+#include "app/GameState.h"
+#include "render/Shader.h"
+#include "render/Texture.h"
+
+namespace {
+constexpr float emitterAhead = 1.7f;  // along the heading
+constexpr float emitterSide = 0.6f;   // to either side
+constexpr float emitterUp = 0.7f;
+constexpr float smokeSpeed = 5.0f;  // along the heading at waking, falling to 0 over a lifetime
+constexpr float smokeLift = 3.0f;   // upward acceleration
+
+// A uniform-ish value in [0, 1) in steps of 1/1000.
+float nextRandomFraction() {
+    return static_cast<float>(std::rand() % 1000) / 1000.0f;
+}
+}  // namespace
+
+ParticlePool::ParticlePool(unsigned int count, unsigned int rate)
+    : spawnRate(rate), particleCount(count) {
+    Particle asleep;
+    asleep.velocity = initialVelocity;
+    particles.assign(particleCount, asleep);
+}
+
+std::pair<glm::vec3, glm::vec3> ParticlePool::emitterPoints(glm::vec3 base, float headingDegrees) {
+    const float radians = headingDegrees * degreesToRadians;
+    const float s = std::sin(radians);
+    const float c = std::cos(radians);
+    const glm::vec3 ahead = base + glm::vec3(emitterAhead * s, emitterUp, emitterAhead * c);
+    const glm::vec3 side(emitterSide * c, 0.0f, -emitterSide * s);
+    return {ahead + side, ahead - side};
+}
+
+void ParticlePool::update(float dt, glm::vec3 emitterBase, float headingDegrees) {
+    const float radians = headingDegrees * degreesToRadians;
+    const float s = std::sin(radians);
+    const float c = std::cos(radians);
+    const auto [p1, p2] = emitterPoints(emitterBase, headingDegrees);
+
+    // Wake whole particles only; the fraction left over is dropped with the accumulator.
+    spawnAccumulator += dt;
+    wakeCount = static_cast<unsigned int>(static_cast<float>(spawnRate) * spawnAccumulator);
+    if (wakeCount != 0) spawnAccumulator = 0.0f;
+
+    unsigned int woken = 0;
+    for (Particle& particle : particles) {
+        if (particle.age > lifetime) {
+            particle.age = -1.0f;  // asleep, and not woken again before the next update
+            continue;
+        }
+        if (woken < wakeCount && particle.age < 0.0f) {
+            particle.age = 0.0f;
+            const float t = nextRandomFraction();
+            particle.position = p1 * t + p2 * (1.0f - t);
+            particle.position.y += static_cast<float>(std::rand() % 1000) / 1500.0f - 0.33f;
+            particle.velocity = initialVelocity;
+            particle.velocity.x += smokeSpeed * s;
+            particle.velocity.z += smokeSpeed * c;
+            ++woken;
+        }
+        if (particle.age >= 0.0f) {
+            particle.age += dt;
+            particle.lifeFraction = particle.age / lifetime;
+            particle.position += dt * particle.velocity;
+            particle.velocity.x -= smokeSpeed * s * dt;
+            particle.velocity.y += smokeLift * dt;
+            particle.velocity.z -= smokeSpeed * c * dt;
+        }
+    }
+
+    if (wakeCount > woken) {
+        std::cout << "Couldnt wake enough particles, consider changing the Particle System settings"
+                  << std::endl;
+    }
+}
+
+QuadMesh::QuadMesh(float width, float height)
+    : vertexArray(GlVertexArray::create()),
+      indexBuffer(GlBuffer::create()),
+      texCoordBuffer(GlBuffer::create()),
+      positionBuffer(GlBuffer::create()) {
+    const float w = width / 2.0f;
+    const float h = height / 2.0f;
+    const float positions[] = {-w, -h, 0.0f, w, -h, 0.0f, w, h, 0.0f, -w, h, 0.0f};
+    const float texCoords[] = {0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f};
+    const GLuint indices[] = {0, 1, 2, 2, 3, 0};
+    indexCount = 6;
+
+    glBindVertexArray(vertexArray.get());
+    glBindBuffer(GL_ARRAY_BUFFER, positionBuffer.get());
+    glBufferData(GL_ARRAY_BUFFER, sizeof positions, positions, GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+
+    glBindBuffer(GL_ARRAY_BUFFER, texCoordBuffer.get());
+    glBufferData(GL_ARRAY_BUFFER, sizeof texCoords, texCoords, GL_STATIC_DRAW);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer.get());
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof indices, indices, GL_STATIC_DRAW);
+
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+}
+
+void QuadMesh::draw() const {
+    glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr);
+}
+
+ParticleSystem::ParticleSystem(unsigned int particleCount, unsigned int spawnRate,
+                               const glm::mat4& projectionMatrix)
+    : pool(particleCount, spawnRate),
+      shader(std::make_shared<Shader>("particle.vert", "particle.frag")),
+      texture(std::make_shared<Texture>("smoke.dds")),
+      projection(projectionMatrix) {}
+
+void ParticleSystem::draw(glm::mat4 view) {
+    // Smoke never hides what is behind it from later draws.
+    glDepthMask(GL_FALSE);
+    shader->use();
+    quad.bind();
+    texture->bind(0);
+    shader->setUniform("diffuseTexture", 0);
+    shader->setUniform("projMatrix", projection);
+    shader->setUniform("viewMatrix", view);
+    for (const Particle& particle : pool.particles) {
+        if (particle.age < 0.0f) continue;
+        shader->setUniform("alphaAdd", particle.lifeFraction);
+        shader->setUniform("modelMatrix", glm::translate(glm::mat4(1.0f), particle.position));
+        quad.draw();
+    }
+    glDepthMask(GL_TRUE);
+}

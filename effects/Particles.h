@@ -1,0 +1,82 @@
+#pragma once
+
+#include <GL/glew.h>
+
+#include <glm/mat4x4.hpp>
+#include <glm/vec3.hpp>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "render/GlHandle.h"
+
+class Shader;
+class Texture;
+
+struct Particle {
+    glm::vec3 position{0.0f};
+    glm::vec3 velocity{0.0f};
+    float lifeFraction = 0.1f;  // age / lifetime, recomputed on every update while awake
+    float age = -1.0f;          // seconds since waking; negative while asleep
+};
+
+// The smoke's simulation without any drawing: a fixed pool woken at a steady rate at two
+// emitter points beside the robot. Randomness comes from rand(), which the game never seeds.
+struct ParticlePool {
+    ParticlePool(unsigned int particleCount, unsigned int spawnRate);
+
+    // Ages and moves the awake particles, puts the expired ones to sleep and wakes as many as
+    // are due since the last wake. Prints a warning when the pool has too few asleep.
+    void update(float dt, glm::vec3 emitterBase, float headingDegrees);
+
+    // The two points new smoke appears between: 1.7 along the heading (sin, 0, cos), 0.7 up
+    // and 0.6 to either side.
+    static std::pair<glm::vec3, glm::vec3> emitterPoints(glm::vec3 base, float headingDegrees);
+
+    float lifetime = 1.0f;
+    glm::vec3 initialVelocity{0.0f, 2.0f, 0.0f};
+    unsigned int spawnRate;      // particles per second
+    unsigned int particleCount;  // pool size, fixed
+    unsigned int wakeCount = 0;  // how many the last update wanted to wake
+    float spawnAccumulator = 0.0f;
+    std::vector<Particle> particles;
+};
+
+// A 1 x 1 quad in its own XY plane: attribute 0 the corner (three floats), attribute 1 the
+// texture coordinate (two floats), six 32-bit indices.
+class QuadMesh {
+public:
+    QuadMesh(float width = 1.0f, float height = 1.0f);
+
+    void bind() const { glBindVertexArray(vertexArray.get()); }
+    void draw() const;
+
+private:
+    // Declared so that the buffers go before the vertex array that refers to them.
+    GlVertexArray vertexArray;
+    GlBuffer indexBuffer;
+    GlBuffer texCoordBuffer;
+    GlBuffer positionBuffer;
+    GLsizei indexCount = 0;
+};
+
+// The robot's smoke: the pool plus what draws it, one textured quad per awake particle,
+// blended over the scene without writing depth.
+class ParticleSystem {
+public:
+    ParticleSystem(unsigned int particleCount, unsigned int spawnRate, const glm::mat4& projection);
+
+    void update(float dt, glm::vec3 emitterBase, float headingDegrees) {
+        pool.update(dt, emitterBase, headingDegrees);
+    }
+    void draw(glm::mat4 view);
+
+    const ParticlePool& getPool() const { return pool; }
+
+private:
+    ParticlePool pool;
+    std::shared_ptr<Shader> shader;
+    std::shared_ptr<Texture> texture;
+    QuadMesh quad;
+    glm::mat4 projection;
+};

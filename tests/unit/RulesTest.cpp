@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "app/Rules.h"
+
+namespace {
+constexpr int width = 800;
+constexpr int height = 600;
+const glm::vec3 red(1.0f, 0.0f, 0.0f);
+const glm::vec3 black(0.0f, 0.0f, 0.0f);
+const glm::vec3 blue(0.0f, 0.0f, 1.0f);
+
+// The status line is the only line that is not the FPS, frame-number or speed line.
+std::optional<HudLine> statusOf(const std::vector<HudLine>& lines) {
+    if (lines.size() == 4) return lines.front();
+    return std::nullopt;
+}
+
+std::optional<HudLine> statusAt(float timeLeft, bool won = false, bool paused = false,
+                                bool gameOver = false) {
+    GameState state;
+    state.paused = paused;
+    state.gameOver = gameOver;
+    const float start = 1000.0f;
+    const Countdown countdown = runCountdown(state, start + 240.0f - timeLeft, start);
+    return statusOf(hudLines(state, countdown, won, width, height));
+}
+
+void expectLine(const std::optional<HudLine>& line, const std::string& text, float x, float y,
+                float scale, glm::vec3 colour) {
+    ASSERT_TRUE(line.has_value()) << "expected " << text;
+    EXPECT_EQ(line->text, text);
+    EXPECT_FLOAT_EQ(line->x, x);
+    EXPECT_FLOAT_EQ(line->y, y);
+    EXPECT_FLOAT_EQ(line->scale, scale);
+    EXPECT_EQ(line->colour, colour);
+    EXPECT_FALSE(line->rightAligned);
+}
+
+// Runs frames of `frameTime` from the start until the game is over or `limit` seconds have
+// passed; pauses between pauseFrom and pauseUntil. Returns the clock at the end.
+float playUntilOver(GameState& state, float frameTime, float pauseFrom, float pauseUntil,
+                    float limit) {
+    const float start = 0.0f;
+    state.frameTime = frameTime;
+    float now = start;
+    while (!state.gameOver && now < limit) {
+        now += frameTime;
+        state.paused = now > pauseFrom && now <= pauseUntil;
+        runCountdown(state, now, start);
+    }
+    return now;
+}
+}  // namespace
+
+TEST(CountdownTest, SplitsTimeLeftIntoMinutesAndSeconds) {
+    GameState state;
+    Countdown countdown = runCountdown(state, 54.6f, 0.0f);  // 185.4 s left
+    EXPECT_NEAR(countdown.timeLeft, 185.4f, 1e-3f);
+    EXPECT_EQ(countdown.minutes, 3);
+    EXPECT_EQ(countdown.seconds, 5);
+    EXPECT_EQ(timeLeftText(countdown), "Time left: 03:05");
+
+    countdown = runCountdown(state, 180.1f, 0.0f);  // 59.9 s left
+    EXPECT_EQ(timeLeftText(countdown), "Time left: 00:59");
+    EXPECT_FALSE(state.gameOver);
+}
+
+TEST(HudTest, StatusLineForEachState) {
+    expectLine(statusAt(185.4f), "Time left: 03:05", 20, 550, 1.0f, black);
+    expectLine(statusAt(59.9f), "Time left: 00:59", 20, 550, 1.0f, black);
+    expectLine(statusAt(10.5f), "Time left: 00:10", 20, 550, 1.0f, black);
+    expectLine(statusAt(9.5f), "Time left: 00:09", 20, 550, 1.0f, red);
+    expectLine(statusAt(0.5f), "Time left: 00:00", 20, 550, 1.0f, red);
+    // A whole minute with single-digit seconds stays black.
+    expectLine(statusAt(65.0f), "Time left: 01:05", 20, 550, 1.0f, black);
+    expectLine(statusAt(-0.5f), "GAME OVER!", 50, 300, 2.5f, red);
+    expectLine(statusAt(100.0f, false, true), "- PAUSED -", 20, 550, 1.0f, red);
+    expectLine(statusAt(100.0f, true), "YOU WON!", 50, 300, 2.5f, blue);
+}
+
+TEST(HudTest, StatusLinePrecedence) {
+    // Won beats paused, paused beats the time, the time beats game over.
+    expectLine(statusAt(100.0f, true, true, true), "YOU WON!", 50, 300, 2.5f, blue);
+    expectLine(statusAt(-5.0f, true, true, true), "YOU WON!", 50, 300, 2.5f, blue);
+    expectLine(statusAt(-5.0f, false, true, true), "- PAUSED -", 20, 550, 1.0f, red);
+    expectLine(statusAt(100.0f, false, false, true), "Time left: 01:40", 20, 550, 1.0f, black);
+}
+
+TEST(HudTest, NoStatusLineAtExactlyZero) {
+    GameState state;
+    const Countdown countdown = runCountdown(state, 240.0f, 0.0f);
+    EXPECT_EQ(countdown.timeLeft, 0.0f);
+    EXPECT_FALSE(state.gameOver);
+    const auto lines = hudLines(state, countdown, false, width, height);
+    EXPECT_FALSE(statusOf(lines).has_value());
+    EXPECT_EQ(lines.size(), 3u);
+}
+
+TEST(HudTest, OddWindowHeightHalvesInIntegers) {
+    GameState state;
+    const Countdown countdown = runCountdown(state, 0.0f, 0.0f);
+    const auto lines = hudLines(state, countdown, true, width, 601);
+    expectLine(statusOf(lines), "YOU WON!", 50, 300, 2.5f, blue);
+}
+
+TEST(HudTest, FramesFrameNumberAndSpeedLines) {
+    GameState state;
+    state.framesPerSecond = 59;
+    state.frameNumber = 1234;
+    state.driveSpeed = -12.5f;
+    const Countdown countdown = runCountdown(state, 10.0f, 0.0f);
+    const auto lines = hudLines(state, countdown, false, 1024, 768);
+    ASSERT_EQ(lines.size(), 4u);
+
+    expectLine(lines[1], "FPS:59", 10, 39, 0.5f, red);
+    expectLine(lines[2], "1234", 10, 10, 0.5f, red);
+    EXPECT_EQ(lines[3].text, "-12.500000");
+    EXPECT_FLOAT_EQ(lines[3].x, 1024.0f);  // ends at the right edge
+    EXPECT_FLOAT_EQ(lines[3].y, 10.0f);
+    EXPECT_FLOAT_EQ(lines[3].scale, 1.0f);
+    EXPECT_EQ(lines[3].colour, red);
+    EXPECT_TRUE(lines[3].rightAligned);
+
+    state.driveSpeed = 0.0f;
+    EXPECT_EQ(hudLines(state, countdown, false, 1024, 768)[3].text, "0.000000");
+}
+
+TEST(CountdownTest, FourMinutesWithoutPauseEndTheGame) {
+    GameState state;
+    const float end = playUntilOver(state, 1.0f / 60.0f, -1.0f, -1.0f, 1000.0f);
+    EXPECT_TRUE(state.gameOver);
+    EXPECT_NEAR(end, 240.0f, 0.05f);
+    EXPECT_FLOAT_EQ(state.timeLimit, 240.0f);
+}
+
+TEST(CountdownTest, PausingDelaysTheEndByThePause) {
+    GameState state;
+    const float end = playUntilOver(state, 1.0f / 60.0f, 60.0f, 90.0f, 1000.0f);
+    EXPECT_TRUE(state.gameOver);
+    EXPECT_NEAR(end, 270.0f, 0.1f);
+    EXPECT_NEAR(state.timeLimit, 270.0f, 0.1f);
+}
+
+TEST(CountdownTest, CountdownStandsStillWhilePaused) {
+    GameState state;
+    state.frameTime = 0.5f;
+    const Countdown before = runCountdown(state, 10.0f, 0.0f);
+    state.paused = true;
+    const Countdown during = runCountdown(state, 10.5f, 0.0f);
+    EXPECT_FLOAT_EQ(during.timeLeft, before.timeLeft);
+}
+
+TEST(CountdownTest, GameOverIsSticky) {
+    GameState state;
+    runCountdown(state, 241.0f, 0.0f);
+    ASSERT_TRUE(state.gameOver);
+    // Even a later pause that pushes the limit back out does not clear it.
+    state.paused = true;
+    state.frameTime = 10.0f;
+    runCountdown(state, 241.0f, 0.0f);
+    EXPECT_TRUE(state.gameOver);
+}
+
+TEST(RulesTest, BothFieldsMustBeClearedToWin) {
+    EXPECT_FALSE(roundWon(true, false));  // the floor alone, plateau strip standing
+    EXPECT_FALSE(roundWon(false, true));
+    EXPECT_TRUE(roundWon(true, true));
+
+    GameState state;
+    EXPECT_FALSE(roundEnded(false, state));
+    EXPECT_TRUE(roundEnded(true, state));
+    state.gameOver = true;
+    EXPECT_TRUE(roundEnded(false, state));
+}
+
+TEST(RulesTest, HiddenHudStillRunsTheRules) {
+    GameState state;
+    state.hudVisible = false;
+    playUntilOver(state, 0.25f, -1.0f, -1.0f, 1000.0f);
+    EXPECT_TRUE(state.gameOver);
+}
