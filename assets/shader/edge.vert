@@ -1,8 +1,12 @@
 #version 430 core
+// Full-screen quad: position in clip space, texture coordinate of the off-screen image.
+
 layout(location = 0) in vec2 position;
 layout(location = 1) in vec2 uv;
-out vec2 texCoord;
+
+out vec2 screenUv;
+
 void main() {
-    texCoord = uv;
+    screenUv = uv;
     gl_Position = vec4(position, 0.0, 1.0);
 }
