@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include "app/GameState.h"
+#include "app/Input.h"
+
+namespace {
+constexpr int actionRepeat = 2;
+constexpr int keyW = 87;
+}  // namespace
+
+TEST(KeyInput, OnlyReleasesAct) {
+    GameState state;
+    EXPECT_EQ(handleKey(state, keyF1, actionPress), KeyEffect::None);
+    EXPECT_EQ(handleKey(state, keyF1, actionRepeat), KeyEffect::None);
+    EXPECT_EQ(handleKey(state, keyEscape, actionPress), KeyEffect::None);
+    EXPECT_FALSE(state.wireframeMode);
+
+    EXPECT_EQ(handleKey(state, keyF1, actionRelease), KeyEffect::ApplyPolygonMode);
+    EXPECT_TRUE(state.wireframeMode);
+    EXPECT_EQ(handleKey(state, keyF1, actionRelease), KeyEffect::ApplyPolygonMode);
+    EXPECT_FALSE(state.wireframeMode);
+}
+
+TEST(KeyInput, FunctionKeysToggleTheirFlagsAndEscapeCloses) {
+    GameState state;
+    EXPECT_EQ(handleKey(state, keyF2, actionRelease), KeyEffect::ApplyFaceCulling);
+    EXPECT_FALSE(state.cullingEnabled);
+    EXPECT_EQ(handleKey(state, keyF3, actionRelease), KeyEffect::ToggleHud);
+    EXPECT_FALSE(state.hudVisible);
+    EXPECT_EQ(handleKey(state, keyF4, actionRelease), KeyEffect::ToggleFreeFly);
+    EXPECT_TRUE(state.paused);
+    EXPECT_EQ(handleKey(state, keyF4, actionRelease), KeyEffect::ToggleFreeFly);
+    EXPECT_FALSE(state.paused);
+    EXPECT_EQ(handleKey(state, keyEscape, actionRelease), KeyEffect::CloseWindow);
+
+    // Every other key, W included (it is polled), leaves the state alone.
+    const GameState before = state;
+    EXPECT_EQ(handleKey(state, keyW, actionRelease), KeyEffect::None);
+    EXPECT_EQ(handleKey(state, 294, actionRelease), KeyEffect::None);  // F5
+    EXPECT_EQ(state.wireframeMode, before.wireframeMode);
+    EXPECT_EQ(state.cullingEnabled, before.cullingEnabled);
+    EXPECT_EQ(state.hudVisible, before.hudVisible);
+    EXPECT_EQ(state.paused, before.paused);
+}
+
+TEST(MouseInput, OnlyTheLeftButtonCounts) {
+    GameState state;
+    handleMouseButton(state, 1, actionPress);
+    EXPECT_FALSE(state.leftButtonHeld);
+    handleMouseButton(state, 0, actionPress);
+    EXPECT_TRUE(state.leftButtonHeld);
+    handleMouseButton(state, 0, actionRepeat);
+    EXPECT_TRUE(state.leftButtonHeld);
+    handleMouseButton(state, 0, actionRelease);
+    EXPECT_FALSE(state.leftButtonHeld);
+    EXPECT_FLOAT_EQ(scrollZoomDelta(2.0), -1.0f);
+}
+
+TEST(Orbit, FirstDeltaIsMeasuredFromTheOrigin) {
+    GameState state;
+    state.leftButtonHeld = true;
+    state.frameTime = 0.5f;
+    updateOrbit(state, 10, 4);
+    EXPECT_FLOAT_EQ(state.orbitYaw, -4.0f * 10 * 0.5f);
+    EXPECT_FLOAT_EQ(state.orbitPitch, 2.0f * 4 * 0.5f);
+    EXPECT_EQ(state.lastCursorX, 10);
+    EXPECT_EQ(state.lastCursorY, 4);
+
+    updateOrbit(state, 12, 4);  // relative to the last position now
+    EXPECT_FLOAT_EQ(state.orbitYaw, -20.0f - 4.0f);
+    EXPECT_FLOAT_EQ(state.orbitPitch, 4.0f);
+}
+
+TEST(Orbit, PitchStaysWithinItsRangeForAnyTravel) {
+    GameState state;
+    state.leftButtonHeld = true;
+    state.frameTime = 0.1f;
+    int y = 0;
+    for (int step = 0; step < 50; ++step) {
+        y += 100000;
+        updateOrbit(state, 0, y);
+        EXPECT_LE(state.orbitPitch, 15.0f);
+    }
+    EXPECT_FLOAT_EQ(state.orbitPitch, 15.0f);
+    for (int step = 0; step < 50; ++step) {
+        y -= 100000;
+        updateOrbit(state, 0, y);
+        EXPECT_GE(state.orbitPitch, -45.0f);
+    }
+    EXPECT_FLOAT_EQ(state.orbitPitch, -45.0f);
+}
+
+TEST(Orbit, ReleasingTheButtonZeroesBothOffsetsButTracksTheCursor) {
+    GameState state;
+    state.leftButtonHeld = true;
+    state.frameTime = 0.1f;
+    updateOrbit(state, 30, -40);
+    ASSERT_NE(state.orbitYaw, 0.0f);
+    ASSERT_NE(state.orbitPitch, 0.0f);
+    state.leftButtonHeld = false;
+    updateOrbit(state, 500, 500);
+    EXPECT_EQ(state.orbitYaw, 0.0f);
+    EXPECT_EQ(state.orbitPitch, 0.0f);
+    EXPECT_EQ(state.lastCursorX, 500);
+    EXPECT_EQ(state.lastCursorY, 500);
+}
+
+TEST(DriveKeys, ForwardBackwardAndBoth) {
+    GameState state;
+    const float dt = 0.1f;
+    applyDriveKeys(state, true, false, false, false, dt);
+    EXPECT_FLOAT_EQ(state.driveSpeed, -0.35f);
+    EXPECT_FLOAT_EQ(state.flyForward, 0.2f);
+    EXPECT_TRUE(state.forwardHeld);
+
+    applyDriveKeys(state, true, false, true, false, dt);
+    EXPECT_FLOAT_EQ(state.driveSpeed, -0.35f);  // both changes cancel out
+    EXPECT_FLOAT_EQ(state.flyForward, -0.2f);   // S wins the fly input
+
+    applyDriveKeys(state, false, false, false, false, dt);
+    EXPECT_FLOAT_EQ(state.flyForward, 0.0f);
+    EXPECT_FLOAT_EQ(state.driveSpeed, -0.35f);  // no key, no change
+    EXPECT_FALSE(state.forwardHeld);
+    EXPECT_FALSE(state.backwardHeld);
+}
+
+TEST(DriveKeys, TurningAndStrafing) {
+    GameState state;
+    const float dt = 0.2f;
+    applyDriveKeys(state, false, true, false, false, dt);
+    EXPECT_FLOAT_EQ(state.robotHeading, 27.0f);
+    EXPECT_FLOAT_EQ(state.flyStrafe, -0.4f);
+    applyDriveKeys(state, false, true, false, true, dt);
+    EXPECT_FLOAT_EQ(state.robotHeading, 27.0f);
+    EXPECT_FLOAT_EQ(state.flyStrafe, 0.4f);  // D wins the fly input
+    applyDriveKeys(state, false, false, false, false, dt);
+    EXPECT_FLOAT_EQ(state.flyStrafe, 0.0f);
+}
+
+TEST(DriveKeys, PauseFreezesDrivingButNotFlying) {
+    GameState state;
+    state.paused = true;
+    state.driveSpeed = 1.5f;
+    state.robotHeading = 30.0f;
+    applyDriveKeys(state, true, true, false, false, 0.25f);
+    EXPECT_FLOAT_EQ(state.driveSpeed, 1.5f);
+    EXPECT_FLOAT_EQ(state.robotHeading, 30.0f);
+    EXPECT_FLOAT_EQ(state.flyForward, 0.5f);
+    EXPECT_FLOAT_EQ(state.flyStrafe, -0.5f);
+    applyDriveKeys(state, false, false, true, true, 0.25f);
+    EXPECT_FLOAT_EQ(state.driveSpeed, 1.5f);
+    EXPECT_FLOAT_EQ(state.robotHeading, 30.0f);
+}
+
+TEST(FrameClock, FrameTimeAndFramesPerSecond) {
+    GameState state;
+    FrameClock clock;
+    state.frameTime = 3.0f;
+    state.framesPerSecond = 99;
+    startClock(clock, state, 10.0f);
+    EXPECT_EQ(state.frameTime, 0.0f);
+    EXPECT_EQ(state.framesPerSecond, 0);
+
+    readClock(clock, state, 10.25f);
+    EXPECT_FLOAT_EQ(state.frameTime, 0.25f);
+    // Four frames a quarter second apart: the interval closes at the fourth.
+    for (int frame = 1; frame <= 3; ++frame) {
+        countFrame(clock, state, 10.0f + 0.25f * frame);
+        EXPECT_EQ(state.framesPerSecond, 0);
+    }
+    countFrame(clock, state, 11.0f);
+    EXPECT_EQ(state.framesPerSecond, 4);
+    countFrame(clock, state, 11.5f);
+    EXPECT_EQ(state.framesPerSecond, 4);  // the new interval is still open
+    countFrame(clock, state, 12.0f);
+    EXPECT_EQ(state.framesPerSecond, 2);
+}

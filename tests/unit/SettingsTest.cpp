@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "app/Settings.h"
+
+namespace {
+
+// A settings file in the temporary folder, removed again when the test ends.
+class SettingsFile {
+public:
+    explicit SettingsFile(const std::string& text)
+        : path(testing::TempDir() + "tessel_settings_" +
+               testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini") {
+        std::ofstream(path) << text;
+    }
+    ~SettingsFile() { std::remove(path.c_str()); }
+    const std::string path;
+};
+
+void expectDefaults(const Settings& s) {
+    EXPECT_EQ(s.width, 800);
+    EXPECT_EQ(s.height, 600);
+    EXPECT_EQ(s.refreshRate, 60);
+    EXPECT_FALSE(s.fullscreen);
+    EXPECT_EQ(s.title, "Tessel 2020");
+    EXPECT_EQ(s.brightness, 1.0);
+    EXPECT_EQ(s.fov, 60.0);
+    EXPECT_EQ(s.nearPlane, static_cast<double>(0.1f));
+    EXPECT_EQ(s.farPlane, 100.0);
+}
+
+std::string loadQuietly(const std::string& path, Settings& out) {
+    testing::internal::CaptureStdout();
+    out = loadSettings(path);
+    return testing::internal::GetCapturedStdout();
+}
+
+}  // namespace
+
+TEST(Settings, MissingFilePrintsOneErrorLineAndKeepsDefaults) {
+    const std::string path = testing::TempDir() + "no_such_dir/settings.ini";
+    Settings settings;
+    const std::string output = loadQuietly(path, settings);
+    EXPECT_EQ(output, "ERROR: Failed to load '" + path + "'. Using default values instead.\n");
+    expectDefaults(settings);
+}
+
+TEST(Settings, ShippedFileHoldsTheDefaults) {
+    Settings settings;
+    EXPECT_EQ(loadQuietly(settingsPath, settings), "");
+    EXPECT_EQ(settings.width, 800);
+    EXPECT_EQ(settings.height, 600);
+    EXPECT_EQ(settings.title, "Tessel 2020");
+    EXPECT_FLOAT_EQ(static_cast<float>(settings.nearPlane), 0.1f);
+    EXPECT_EQ(settings.farPlane, 100.0);
+    EXPECT_EQ(settings.fov, 60.0);
+    EXPECT_EQ(settings.brightness, 1.0);
+}
+
+TEST(Settings, ReadsAllNineKeys) {
+    SettingsFile file(
+        "[window]\nwidth=1024\nheight=768\nrefresh_rate=144\nfullscreen=true\n"
+        "title=My Arena\nbrightness=2.5\n[camera]\nfov=75\nnear=0.5\nfar=250\n");
+    Settings s;
+    EXPECT_EQ(loadQuietly(file.path, s), "");
+    EXPECT_EQ(s.width, 1024);
+    EXPECT_EQ(s.height, 768);
+    EXPECT_EQ(s.refreshRate, 144);
+    EXPECT_TRUE(s.fullscreen);
+    EXPECT_EQ(s.title, "My Arena");
+    EXPECT_EQ(s.brightness, 2.5);
+    EXPECT_EQ(s.fov, 75.0);
+    EXPECT_EQ(s.nearPlane, 0.5);
+    EXPECT_EQ(s.farPlane, 250.0);
+}
+
+TEST(Settings, MalformedLineKeepsWellFormedValuesSilently) {
+    SettingsFile file("[window]\nwidth=1024\nthis line is not a setting\nheight=700\n");
+    Settings s;
+    EXPECT_EQ(loadQuietly(file.path, s), "");
+    EXPECT_EQ(s.width, 1024);
+    EXPECT_EQ(s.height, 700);
+    EXPECT_EQ(s.title, "Tessel 2020");
+}
+
+TEST(Settings, UnconvertibleValuesAndOtherSectionsKeepDefaults) {
+    SettingsFile file(
+        "[window]\nwidth=wide\nbrightness=very\n[camera]\nfov=\n[other]\nheight=10\n");
+    Settings s;
+    loadQuietly(file.path, s);
+    expectDefaults(s);
+}
+
+TEST(Settings, FullscreenAcceptsWhatTheIniReaderAccepts) {
+    for (const char* yes : {"true", "TRUE", "yes", "on", "1"}) {
+        SettingsFile file(std::string("[window]\nfullscreen=") + yes + "\n");
+        Settings s;
+        loadQuietly(file.path, s);
+        EXPECT_TRUE(s.fullscreen) << yes;
+    }
+    for (const char* no : {"false", "no", "off", "0"}) {
+        SettingsFile file(std::string("[window]\nfullscreen=") + no + "\n");
+        Settings s;
+        s.fullscreen = true;
+        loadQuietly(file.path, s);
+        EXPECT_FALSE(s.fullscreen) << no;
+    }
+    SettingsFile file("[window]\nfullscreen=maybe\n");
+    Settings s;
+    loadQuietly(file.path, s);
+    EXPECT_FALSE(s.fullscreen);
+}
+
+TEST(Projection, DefaultsElementByElement) {
+    const glm::mat4 p = buildProjection(Settings{});
+    const float t = static_cast<float>(std::tan(static_cast<double>(60.0f * 0.017453292f * 0.5f)));
+    const float aspect = 800.0f / 600.0f;
+    const float n = 0.1f;
+    const float f = 100.0f;
+    for (int column = 0; column < 4; ++column) {
+        for (int row = 0; row < 4; ++row) {
+            float expected = 0.0f;
+            if (column == 0 && row == 0) expected = 1.0f / (t * aspect);
+            if (column == 1 && row == 1) expected = 1.0f / t;
+            if (column == 2 && row == 2) expected = -(f + n) / (f - n);
+            if (column == 2 && row == 3) expected = -1.0f;
+            if (column == 3 && row == 2) expected = -(2.0f * f * n) / (f - n);
+            EXPECT_FLOAT_EQ(p[column][row], expected) << "[" << column << "][" << row << "]";
+        }
+    }
+    // Spot values: tan(30 deg) = 0.57735.
+    EXPECT_NEAR(p[1][1], 1.7320508f, 1e-5f);
+    EXPECT_NEAR(p[0][0], 1.2990381f, 1e-5f);
+    EXPECT_NEAR(p[2][2], -1.002002f, 1e-6f);
+    EXPECT_NEAR(p[3][2], -0.2002002f, 1e-6f);
+}
+
+TEST(Projection, At1024By768) {
+    Settings settings;
+    settings.width = 1024;
+    settings.height = 768;
+    const glm::mat4 p = buildProjection(settings);
+    EXPECT_NEAR(p[0][0], 1.2990381f, 1e-5f);  // same 4:3 aspect as 800 x 600
+    EXPECT_NEAR(p[1][1], 1.7320508f, 1e-5f);
+    EXPECT_NEAR(p[2][2], -1.002002f, 1e-6f);
+    EXPECT_FLOAT_EQ(p[2][3], -1.0f);
+    EXPECT_NEAR(p[3][2], -0.2002002f, 1e-6f);
+    EXPECT_FLOAT_EQ(p[3][3], 0.0f);
+    EXPECT_FLOAT_EQ(p[0][1], 0.0f);
+    EXPECT_FLOAT_EQ(p[2][0], 0.0f);
+}
