@@ -10,9 +10,12 @@
 #include "app/Fatal.h"
 #include "app/GameState.h"
 #include "app/Input.h"
+#include "app/Rules.h"
 #include "app/Settings.h"
 #include "effects/DebugOutput.h"
 #include "effects/Framework.h"
+#include "effects/Particles.h"
+#include "effects/Text.h"
 #include "physics/Camera.h"
 #include "render/Shader.h"
 
@@ -158,7 +161,6 @@ int runGame() {
     // Settings and the projection, fixed for the run: the window cannot be resized.
     const Settings settings = loadSettings(settingsPath);
     const glm::mat4 projection = buildProjection(settings);
-    (void)projection;  // read by the per-frame uniforms and the smoke once they are wired in
 
     GLFWwindow* window = openWindow(settings);
     loadOpenGl();
@@ -172,7 +174,7 @@ int runGame() {
     auto sceneShader = std::make_shared<Shader>("texture.vert", "texture.frag");
     auto edgeShader = std::make_shared<Shader>("edge.vert", "edge.frag");
 
-    // Font: loadFont(textShader, settings.width, settings.height).
+    loadFont(*textShader, settings.width, settings.height);
 
     // Textures, materials, models and the first eleven drawables (robot pieces, ground, four
     // walls, ball), in the order of the scene's creation list.
@@ -184,12 +186,13 @@ int runGame() {
     // Off-screen framebuffer (reports an incomplete framebuffer and carries on).
 
     FrameClock clock;
-    startClock(clock, game, readClockSeconds());
-    // Countdown start: the same clock reading starts the countdown.
+    const float startTime = readClockSeconds();  // also the start of the countdown
+    startClock(clock, game, startTime);
 
     // Physics world (initPhysics), then the robot actor's settings, the ramp and plateau
     // colliders with their drawables, the arena and plateau grass fields, the smoke particle
     // system (500, 500, projection) and the ball's inertia.
+    auto smoke = std::make_unique<ParticleSystem>(500, 500, projection);
 
     while (!glfwWindowShouldClose(window)) {
         // Ball wake counter: gBall->setWakeCounter(1.0), also while paused.
@@ -224,17 +227,19 @@ int runGame() {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
         if (!gameEnded) {
-            // Smoke: update(frameTime, robotPosition, robotHeading), then draw(view matrix).
+            smoke->update(game.frameTime, game.robotPosition, game.robotHeading);
+            smoke->draw(camera.getViewMatrix());
         }
 
         // Post-processing: compose the off-screen image through the edge shader unless in
         // wireframe mode (leaves the depth test off).
 
-        readClock(clock, game, readClockSeconds());
-        // Countdown: runs on this frame's clock reading (extends the limit while paused).
+        const float now = readClockSeconds();
+        readClock(clock, game, now);
+        const Countdown countdown = runCountdown(game, now, startTime);
 
         if (game.hudVisible) {
-            // HUD: status line, frames per second, frame number and speed with textShader.
+            drawHud(*textShader, hudLines(game, countdown, won, settings.width, settings.height));
         }
 
         glfwSwapBuffers(window);
@@ -246,6 +251,8 @@ int runGame() {
 
     // Shutdown: what start-up created goes in reverse order (smoke, plateau field, arena
     // field, drawables, models, then the shared materials, textures and shaders).
+    smoke.reset();
+    releaseFont();
     edgeShader.reset();
     sceneShader.reset();
     textShader.reset();
