@@ -1,0 +1,78 @@
+#include "app/PostProcess.h"
+
+#include <iostream>
+
+#include "render/Shader.h"
+
+ScreenQuad::ScreenQuad() : vao(GlVertexArray::create()), vertexBuffer(GlBuffer::create()) {
+    glBindVertexArray(vao.get());
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer.get());
+    glBufferData(GL_ARRAY_BUFFER, sizeof(screenQuadVertices), screenQuadVertices.data(),
+                 GL_STATIC_DRAW);
+    const GLsizei stride = 4 * sizeof(float);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride, nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(2 * sizeof(float)));
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void ScreenQuad::draw() const {
+    glBindVertexArray(vao.get());
+    glDrawArrays(GL_TRIANGLES, 0, 6);
+    glBindVertexArray(0);
+}
+
+OffscreenTarget::OffscreenTarget(int width, int height)
+    : framebuffer(GlFramebuffer::create()),
+      colorTexture(GlTexture::create()),
+      depthStencil(GlRenderbuffer::create()) {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer.get());
+
+    glBindTexture(GL_TEXTURE_2D, colorTexture.get());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTexture.get(),
+                           0);
+
+    glBindRenderbuffer(GL_RENDERBUFFER, depthStencil.get());
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                              depthStencil.get());
+
+    complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (!complete) {
+        std::cout << "ERROR::FRAMEBUFFER:: Framebuffer is not complete!" << std::endl;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void OffscreenTarget::bind() const {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer.get());
+}
+
+void OffscreenTarget::bindWindow() {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void prepareEdgeShader(Shader& edgeShader) {
+    edgeShader.use();
+    edgeShader.setUniform("screenTexture", 0);
+}
+
+void composeThroughEdgeShader(Shader& edgeShader, const ScreenQuad& quad,
+                              const OffscreenTarget& target, int width, int height) {
+    OffscreenTarget::bindWindow();
+    glDisable(GL_DEPTH_TEST);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    edgeShader.use();
+    edgeShader.setUniform("width", width);
+    edgeShader.setUniform("height", height);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, target.getColorTexture());
+    quad.draw();
+}
