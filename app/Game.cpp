@@ -10,13 +10,16 @@
 #include "app/Fatal.h"
 #include "app/GameState.h"
 #include "app/Input.h"
+#include "app/PostProcess.h"
 #include "app/Rules.h"
+#include "app/Scene.h"
 #include "app/Settings.h"
 #include "effects/DebugOutput.h"
 #include "effects/Framework.h"
 #include "effects/Particles.h"
 #include "effects/Text.h"
 #include "physics/Camera.h"
+#include "render/Lights.h"
 #include "render/Shader.h"
 
 namespace {
@@ -178,12 +181,15 @@ int runGame() {
 
     // Textures, materials, models and the first eleven drawables (robot pieces, ground, four
     // walls, ball), in the order of the scene's creation list.
+    auto scene = std::make_unique<Scene>(createScene(sceneShader));
 
-    // Screen quad and the edge shader's sampler on unit 0.
+    auto screenQuad = std::make_unique<ScreenQuad>();
+    prepareEdgeShader(*edgeShader);
 
-    // Lights, scaled by settings.brightness.
+    createLights(*scene, static_cast<float>(settings.brightness));
 
-    // Off-screen framebuffer (reports an incomplete framebuffer and carries on).
+    // Reports an incomplete framebuffer and carries on.
+    auto offscreen = std::make_unique<OffscreenTarget>(settings.width, settings.height);
 
     FrameClock clock;
     const float startTime = readClockSeconds();  // also the start of the countdown
@@ -192,12 +198,14 @@ int runGame() {
     // Physics world (initPhysics), then the robot actor's settings, the ramp and plateau
     // colliders with their drawables, the arena and plateau grass fields, the smoke particle
     // system (500, 500, projection) and the ball's inertia.
+    createRampDrawable(*scene);
+    createPlateauDrawable(*scene);
     auto smoke = std::make_unique<ParticleSystem>(500, 500, projection);
 
     while (!glfwWindowShouldClose(window)) {
         // Ball wake counter: gBall->setWakeCounter(1.0), also while paused.
 
-        // Off-screen framebuffer: bound unless in wireframe mode.
+        if (!game.wireframeMode) offscreen->bind();
 
         clearFrame();
         const CursorPosition cursor = readCursor(window);
@@ -216,12 +224,11 @@ int runGame() {
         // straight down on it.
         updateCamera(gameEnded, cursor);
         if (!gameEnded) {
-            // Robot: draw robotMesh1, leftWheel and rightWheel.
+            drawRobot(*scene);
         }
 
-        // Per-frame uniforms: setPerFrameUniforms(sceneShader, camera, lights, projection).
-
-        // Arena: ground, walls (z = -50, x = 50, z = 50, x = -100), ramp, plateau, ball.
+        setPerFrameUniforms(sceneShader.get(), &camera, scene->dirL, scene->pointL, projection);
+        drawArena(*scene);
 
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -231,8 +238,11 @@ int runGame() {
             smoke->draw(camera.getViewMatrix());
         }
 
-        // Post-processing: compose the off-screen image through the edge shader unless in
-        // wireframe mode (leaves the depth test off).
+        if (!game.wireframeMode) {
+            // Leaves the depth test off for the HUD.
+            composeThroughEdgeShader(*edgeShader, *screenQuad, *offscreen, settings.width,
+                                     settings.height);
+        }
 
         const float now = readClockSeconds();
         readClock(clock, game, now);
@@ -252,6 +262,9 @@ int runGame() {
     // Shutdown: what start-up created goes in reverse order (smoke, plateau field, arena
     // field, drawables, models, then the shared materials, textures and shaders).
     smoke.reset();
+    offscreen.reset();
+    screenQuad.reset();
+    scene.reset();
     releaseFont();
     edgeShader.reset();
     sceneShader.reset();
