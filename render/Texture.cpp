@@ -41,7 +41,10 @@ std::uint64_t compressedLevelSize(std::uint32_t width, std::uint32_t height,
                                   std::uint32_t blockSize) {
     const std::uint64_t blocksAcross = (static_cast<std::uint64_t>(width) + 3) / 4;
     const std::uint64_t blocksDown = (static_cast<std::uint64_t>(height) + 3) / 4;
-    return blocksAcross * blocksDown * blockSize;
+    const std::uint64_t blocks = blocksAcross * blocksDown;  // at most 2^60
+    // Saturate rather than wrap round: no file holds that many bytes anyway.
+    if (blockSize != 0 && blocks > UINT64_MAX / blockSize) return UINT64_MAX;
+    return blocks * blockSize;
 }
 
 std::optional<DdsImage> parseDds(const std::vector<std::uint8_t>& fileBytes) {

@@ -21,7 +21,8 @@ struct DdsImage {
     std::size_t dataOffset = 0;      // where the top level starts in the file
 };
 
-// Size of the top level of a block-compressed image: ceil(w/4) * ceil(h/4) blocks.
+// Size of the top level of a block-compressed image: ceil(w/4) * ceil(h/4) blocks; saturates
+// at the largest 64-bit value instead of wrapping round.
 std::uint64_t compressedLevelSize(std::uint32_t width, std::uint32_t height,
                                   std::uint32_t blockSize);
 
