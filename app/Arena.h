@@ -1,0 +1,44 @@
+#pragma once
+
+#include <glm/mat4x4.hpp>
+#include <glm/vec3.hpp>
+#include <memory>
+#include <vector>
+
+#include "render/GrassField.h"
+
+struct PhysicsMaterial;
+class PhysicsWorld;
+
+// The part of the arena that needs the physics world: the ramp and plateau colliders, the robot
+// actor's settings and the two grass fields with their layout.
+
+// Half extents of every tile's trigger box; they are twice the tile spacing wide, so
+// neighbouring triggers overlap.
+inline const glm::vec3 tileHalfExtents{1.5f, 1.0f, 1.5f};
+
+// Where a field's tiles stand and where their boxes are drawn, row by row, each row column by
+// column.
+struct FieldLayout {
+    std::vector<std::vector<glm::vec3>> tilePositions;
+    MatrixGrid modelMatrices;
+};
+
+// 44 x 44 tiles covering the arena floor; 8 x 44 tiles on the plateau strip beyond the ramp.
+FieldLayout arenaFieldLayout();
+FieldLayout plateauFieldLayout();
+
+// Creates the trigger of every tile of `layout` in `physics`'s world.
+TileGrid createTiles(const FieldLayout& layout, PhysicsWorld* physics);
+
+// The material shared by the ramp and the plateau colliders.
+const PhysicsMaterial* createColliderMaterial();
+// The robot's kinematic body: kept awake and swept continuously.
+void applyRobotActorSettings();
+// The ramp (tilted 45 degrees about z at x = -50) and the plateau beyond it.
+void createRampCollider(const PhysicsMaterial& material);
+void createPlateauCollider(const PhysicsMaterial& material);
+
+// The two fields, drawn with the grass material.
+std::unique_ptr<GrassField> createArenaField(std::shared_ptr<Material> grassMaterial);
+std::unique_ptr<GrassField> createPlateauField(std::shared_ptr<Material> grassMaterial);

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <BulletCollision/CollisionShapes/btCapsuleShape.h>
+#include <BulletDynamics/Dynamics/btRigidBody.h>
+#include <LinearMath/btDefaultMotionState.h>
+#include <LinearMath/btVector3.h>
+
+#include <memory>
+
+#include "physics/PhysicsMaterial.h"
+
+class btCollisionObject;
+class btDiscreteDynamicsWorld;
+
+// How the controller treats edges it cannot climb.
+enum class ClimbingMode { easy, constrained };
+
+// Everything a capsule controller is made from. The defaults are the usual ones of a character
+// controller; the robot's values are set by initPhysics.
+struct CapsuleControllerDesc {
+    btVector3 position{0, 0, 0};  // centre of the capsule
+    btVector3 upDirection{0, 1, 0};
+    float slopeLimit = 0.707f;   // cosine of the steepest walkable slope
+    float contactOffset = 0.1f;  // skin kept between the capsule and whatever it touches
+    float stepOffset = 0.5f;     // highest edge it steps onto
+    float density = 10.0f;
+    float radius = 0.0f;
+    float height = 0.0f;  // distance between the centres of the two end spheres
+    const PhysicsMaterial* material = nullptr;
+    ClimbingMode climbingMode = ClimbingMode::easy;
+
+    // A material is set, the position is finite, the capsule has a size and the step fits in it.
+    bool isValid() const;
+};
+
+// The robot's kinematic capsule. It is moved by displacements, never by forces: each move
+// sweeps the capsule through the world in three passes (up by the step offset, sideways with
+// sliding, then down again with the fall), so it stays out of walls, steps over low edges,
+// climbs walkable slopes and keeps its skin above the ground. Its kinematic body stands in the
+// world so that the ball bounces off it and the grass triggers see it.
+class CharacterController {
+public:
+    // Returns null when the description is not valid.
+    static std::unique_ptr<CharacterController> create(btDiscreteDynamicsWorld& world,
+                                                       const CapsuleControllerDesc& desc);
+    ~CharacterController();
+    CharacterController(const CharacterController&) = delete;
+    CharacterController& operator=(const CharacterController&) = delete;
+
+    // Moves by `displacement`; sideways motion shorter than `minDistance` is dropped.
+    void move(const btVector3& displacement, float minDistance, float elapsedTime);
+    // Puts the capsule's centre at `position` without sweeping.
+    void setPosition(const btVector3& position);
+    btVector3 getPosition() const { return position; }
+
+    btRigidBody* getActor() { return body.get(); }
+    const btRigidBody* getActor() const { return body.get(); }
+    void setClimbingMode(ClimbingMode mode) { climbingMode = mode; }
+    const CapsuleControllerDesc& description() const { return desc; }
+
+private:
+    struct SweepHit {
+        bool hit = false;
+        float distance = 0.0f;      // along the sweep direction
+        btVector3 normal{0, 0, 0};  // of the face that was hit, pointing towards the capsule
+    };
+
+    CharacterController(btDiscreteDynamicsWorld& world, const CapsuleControllerDesc& desc);
+    SweepHit sweep(const btVector3& from, const btVector3& direction, float length) const;
+    // Moves along `direction` by at most `length`, stopping a skin short of any obstacle, and
+    // returns how far it went.
+    float advance(const btVector3& direction, float length);
+    void slideSideways(btVector3 motion, float minDistance);
+    void syncBody();
+    bool isWalkable(const btVector3& normal) const;
+
+    btDiscreteDynamicsWorld& world;
+    CapsuleControllerDesc desc;
+    ClimbingMode climbingMode;
+    btVector3 position;
+    btCapsuleShape shape;
+    btDefaultMotionState motionState;
+    std::unique_ptr<btRigidBody> body;
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/Arena.h"
+#include "app/GameState.h"
+#include "app/Input.h"
+#include "physics/PhysicsWorld.h"
+#include "physics/Robot.h"
+
+// The game's physics world as start-up builds it (world, robot, ramp, plateau, the triggers of
+// both fields, the ball's inertia), without a window: the fields' tiles are kept as grids.
+// Frames run the same calls in the same order as the frame loop.
+struct ArenaWorld {
+    ArenaWorld() {
+        game = GameState{};
+        wheelAngle = 0.0f;
+        initPhysics();
+        const PhysicsMaterial* colliderMaterial = createColliderMaterial();
+        applyRobotActorSettings();
+        createRampCollider(*colliderMaterial);
+        createPlateauCollider(*colliderMaterial);
+        arenaTiles = createTiles(arenaFieldLayout(), gPhysics);
+        plateauTiles = createTiles(plateauFieldLayout(), gPhysics);
+        setBallInertia();
+    }
+    ~ArenaWorld() { shutdownPhysics(); }
+    ArenaWorld(const ArenaWorld&) = delete;
+    ArenaWorld& operator=(const ArenaWorld&) = delete;
+
+    // One frame of `dt` seconds with the given keys read at its end.
+    void frame(float dt, bool w, bool a, bool s, bool d) {
+        gBall->activate(true);
+        if (!game.paused) {
+            stepPhysics();
+            driveRobot(dt, game.forwardHeld, game.backwardHeld);
+            placeRobot();
+            updateBall(game.frameNumber, dt);
+        }
+        game.frameTime = dt;
+        ++game.frameNumber;
+        applyDriveKeys(game, w, a, s, d, dt);
+    }
+
+    void frames(int count, float dt, bool w, bool a, bool s, bool d) {
+        for (int i = 0; i < count; ++i) frame(dt, w, a, s, d);
+    }
+
+    btVector3 robot() const { return gController->getPosition(); }
+
+    int mownCount() const {
+        int mown = 0;
+        for (const TileGrid* grid : {&arenaTiles, &plateauTiles}) {
+            for (const auto& row : *grid) {
+                for (const GrassTile& tile : row) mown += tile.isMown() ? 1 : 0;
+            }
+        }
+        return mown;
+    }
+
+    TileGrid arenaTiles;
+    TileGrid plateauTiles;
+};
+
+constexpr float frameDt = 1.0f / 60.0f;

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+#include "ArenaWorld.h"
+
+namespace {
+
+// The robot's capsule centre rests a skin (0.05) above its half height (1.55).
+constexpr float restHeight = 1.6f;
+
+}  // namespace
+
+TEST(RobotController, SettlesOnTheGroundWhereItStarts) {
+    ArenaWorld world;
+    world.frames(120, frameDt, false, false, false, false);
+    const btVector3 at = world.robot();
+    EXPECT_NEAR(at.y(), restHeight, 0.01f);
+    EXPECT_NEAR(at.x(), 0.0f, 1e-4f);
+    EXPECT_NEAR(at.z(), 0.0f, 1e-4f);
+    EXPECT_NEAR(game.robotPosition.y, restHeight, 0.01f);
+}
+
+TEST(RobotController, AtHeadingZeroWDrivesTowardsMinusZAndSTowardsPlusZ) {
+    {
+        ArenaWorld world;
+        world.frames(30, frameDt, false, false, false, false);
+        world.frames(60, frameDt, true, false, false, false);
+        EXPECT_LT(world.robot().z(), -0.5f);
+        EXPECT_NEAR(world.robot().x(), 0.0f, 1e-3f);
+        EXPECT_LT(game.driveSpeed, 0.0f);
+    }
+    {
+        ArenaWorld world;
+        world.frames(30, frameDt, false, false, false, false);
+        world.frames(60, frameDt, false, false, true, false);
+        EXPECT_GT(world.robot().z(), 0.5f);
+        EXPECT_NEAR(world.robot().x(), 0.0f, 1e-3f);
+        EXPECT_GT(game.driveSpeed, 0.0f);
+    }
+}
+
+TEST(RobotController, ClimbsTheRampOntoThePlateauAndStopsAtTheFarWall) {
+    ArenaWorld world;
+    game.robotHeading = 90.0f;  // W drives towards -x
+    float highestX = 0.0f;
+    bool reachedPlateau = false;
+    for (int i = 0; i < 60 * 30; ++i) {
+        world.frame(frameDt, true, false, false, false);
+        const btVector3 at = world.robot();
+        highestX = std::min(highestX, at.x());
+        if (at.x() < -60.0f && std::abs(at.y() - 6.1f) < 0.02f) reachedPlateau = true;
+        ASSERT_GT(at.y(), 1.5f);
+    }
+    EXPECT_TRUE(reachedPlateau);
+    // The wall's face is at x = -99.5: the capsule stops a radius and a skin in front of it.
+    EXPECT_NEAR(world.robot().x(), -99.5f + 1.55f, 0.02f);
+    EXPECT_GE(highestX, -99.5f + 1.5f);
+    EXPECT_NEAR(world.robot().y(), 6.1f, 0.02f);
+}
+
+TEST(RobotController, StaysInsideTheWallsUnderRandomDriving) {
+    ArenaWorld world;
+    std::srand(7);
+    bool w = true, a = false, s = false, d = false;
+    for (int i = 0; i < 60 * 180; ++i) {
+        if (i % 45 == 0) {
+            const int choice = std::rand() % 6;
+            w = choice != 5;
+            s = choice == 5;
+            a = choice == 1 || choice == 2;
+            d = choice == 3;
+        }
+        world.frame(frameDt, w, a, s, d);
+        const btVector3 at = world.robot();
+        ASSERT_GT(at.x(), -99.5f + 1.5f) << "frame " << i;
+        ASSERT_LT(at.x(), 49.5f - 1.5f) << "frame " << i;
+        ASSERT_GT(at.z(), -49.5f + 1.5f) << "frame " << i;
+        ASSERT_LT(at.z(), 49.5f - 1.5f) << "frame " << i;
+        ASSERT_GT(at.y(), 1.5f) << "frame " << i;
+    }
+}
+
+TEST(RobotController, SinksByTheFallSpeedWithNothingBelow) {
+    ArenaWorld world;
+    gController->setPosition(btVector3(0, 200, 0));
+    driveRobot(0.02f, false, false);
+    EXPECT_NEAR(world.robot().y(), 200.0f - 9.8f * 0.02f, 1e-4f);
+}
