@@ -5,8 +5,10 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/Arena.h"
 #include "app/Fatal.h"
 #include "app/GameState.h"
 #include "app/Input.h"
@@ -19,6 +21,9 @@
 #include "effects/Particles.h"
 #include "effects/Text.h"
 #include "physics/Camera.h"
+#include "physics/PhysicsWorld.h"
+#include "physics/Robot.h"
+#include "render/GrassField.h"
 #include "render/Lights.h"
 #include "render/Shader.h"
 
@@ -152,6 +157,27 @@ void updateCamera(bool gameEnded, const CursorPosition& cursor) {
     }
 }
 
+void place(std::optional<Geometry>& drawable, const glm::mat4& modelMatrix) {
+    if (!drawable) return;
+    drawable->resetModelMatrix();
+    drawable->transform(modelMatrix);
+}
+
+// One physics step, then the robot drives and the drawables, the lamp and the ball follow
+// their bodies.
+void stepWorld(Scene& scene) {
+    stepPhysics();
+    driveRobot(game.frameTime, game.forwardHeld, game.backwardHeld);
+    const RobotPlacement robot = placeRobot();
+    place(scene.robotMesh1, robot.body);
+    place(scene.robotMesh0, robot.leftBase);
+    place(scene.robotMesh2, robot.rightBase);
+    place(scene.rightWheel, robot.rightWheel);
+    place(scene.leftWheel, robot.leftWheel);
+    scene.pointL.position = robot.lightPosition;
+    place(scene.ballGeometry, updateBall(game.frameNumber, game.frameTime));
+}
+
 void pollDriveKeys(GLFWwindow* window) {
     auto held = [window](int key) { return glfwGetKey(window, key) == GLFW_PRESS; };
     applyDriveKeys(game, held(GLFW_KEY_W), held(GLFW_KEY_A), held(GLFW_KEY_S), held(GLFW_KEY_D),
@@ -198,12 +224,20 @@ int runGame() {
     // Physics world (initPhysics), then the robot actor's settings, the ramp and plateau
     // colliders with their drawables, the arena and plateau grass fields, the smoke particle
     // system (500, 500, projection) and the ball's inertia.
+    initPhysics();
+    const PhysicsMaterial* colliderMaterial = createColliderMaterial();
+    applyRobotActorSettings();
+    createRampCollider(*colliderMaterial);
     createRampDrawable(*scene);
+    createPlateauCollider(*colliderMaterial);
     createPlateauDrawable(*scene);
+    auto arenaField = createArenaField(scene->grassMaterial);
+    auto plateauField = createPlateauField(scene->grassMaterial);
     auto smoke = std::make_unique<ParticleSystem>(500, 500, projection);
+    setBallInertia();
 
     while (!glfwWindowShouldClose(window)) {
-        // Ball wake counter: gBall->setWakeCounter(1.0), also while paused.
+        wakeBall();
 
         if (!game.wireframeMode) offscreen->bind();
 
@@ -211,17 +245,17 @@ int runGame() {
         const CursorPosition cursor = readCursor(window);
         updateOrbit(game, cursor.x, cursor.y);
 
-        if (!game.paused) {
-            // Physics: stepPhysics(), then driveRobot(frameTime, W held, S held), placeRobot()
-            // and updateBall(frameNumber, frameTime).
-        }
+        if (!game.paused) stepWorld(*scene);
 
         // Grass fields: draw the arena field, then the plateau field; won when both drew none.
-        bool won = false;
+        const bool arenaCleared = arenaField->draw();
+        const bool plateauCleared = plateauField->draw();
+        const bool won = roundWon(arenaCleared, plateauCleared);
 
         const bool gameEnded = won || game.gameOver;
-        // End of game: the robot's controller goes to (-25, 100, 0) before the camera looks
+        // Once the game has ended the robot hangs high above the arena and the camera looks
         // straight down on it.
+        if (gameEnded) parkRobot();
         updateCamera(gameEnded, cursor);
         if (!gameEnded) {
             drawRobot(*scene);
@@ -262,9 +296,12 @@ int runGame() {
     // Shutdown: what start-up created goes in reverse order (smoke, plateau field, arena
     // field, drawables, models, then the shared materials, textures and shaders).
     smoke.reset();
+    plateauField.reset();
+    arenaField.reset();
     offscreen.reset();
     screenQuad.reset();
     scene.reset();
+    shutdownPhysics();
     releaseFont();
     edgeShader.reset();
     sceneShader.reset();

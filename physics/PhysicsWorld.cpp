@@ -296,6 +296,10 @@ void initPhysics() {
     physics.addActor(gBall);
 }
 
+void wakeBall() {
+    if (gBall != nullptr) gBall->activate(true);
+}
+
 void stepPhysics() {
     if (gPhysics != nullptr) gPhysics->step(physicsStep, gSimulationEvents);
 }

@@ -90,6 +90,8 @@ extern bool ballPushPositive;
 // Builds the world: ground, four walls, the robot's controller, the pendulum and the ball.
 // Calling it again replaces the previous world.
 void initPhysics();
+// Keeps the ball from falling asleep; called every frame, also while paused.
+void wakeBall();
 // Advances the world by physicsStep and runs the contact and trigger events, so that a tile
 // the robot has entered is mown before the next draw.
 void stepPhysics();
