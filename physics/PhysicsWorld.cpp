@@ -275,7 +275,9 @@ void initPhysics() {
     auto joint = std::make_unique<btGeneric6DofSpring2Constraint>(
         *gPendulumAnchor, *gPendulumBox,
         btTransform(btQuaternion::getIdentity(), btVector3(0, -1.5f, 0)),
-        btTransform(btQuaternion::getIdentity(), btVector3(0, 1.5f, 0)));
+        btTransform(btQuaternion::getIdentity(), btVector3(0, 1.5f, 0)),
+        // The free axis comes first in the angle order: only the middle one is bounded.
+        RO_YXZ);
     joint->setLinearLowerLimit(btVector3(0, 0, 0));
     joint->setLinearUpperLimit(btVector3(0, 0, 0));
     // Lower above upper frees an axis: the first swing axis turns, the others are locked.
