@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <iostream>
 
 #include "ArenaWorld.h"
 
@@ -184,4 +186,29 @@ TEST(GrassFields, MowingTheArenaAloneDoesNotClearThePlateau) {
     EXPECT_TRUE(isFieldMown(TileGrid{}));
     // The world goes on stepping without the mown triggers.
     world.frames(30, frameDt, true, false, false, false);
+}
+
+// Prints what a physics step and a controller move cost with the whole arena in the world;
+// nothing is asserted on the figures.
+TEST(PhysicsBenchmark, StepAndMoveCost) {
+    ArenaWorld world;
+    using Clock = std::chrono::steady_clock;
+    Clock::duration stepping{}, driving{};
+    constexpr int frames = 3000;
+    for (int i = 0; i < frames; ++i) {
+        const auto start = Clock::now();
+        stepPhysics();
+        const auto stepped = Clock::now();
+        driveRobot(frameDt, game.forwardHeld, game.backwardHeld);
+        driving += Clock::now() - stepped;
+        stepping += stepped - start;
+        placeRobot();
+        updateBall(game.frameNumber++, frameDt);
+        applyDriveKeys(game, true, (i / 120) % 2 == 0, false, false, frameDt);
+    }
+    const auto micros = [](Clock::duration total) {
+        return std::chrono::duration<double, std::micro>(total).count() / frames;
+    };
+    std::cout << "physics step " << micros(stepping) << " us, controller move " << micros(driving)
+              << " us (mean of " << frames << " frames)" << std::endl;
 }
