@@ -26,11 +26,12 @@ noise 256x256 11 6 "$work/grass_noise.png"
 convert "$work/grass_noise.png" -posterize 4 +level-colors '#2e6b1c','#7cc243' "$work/celgrass.png"
 dxt1 "$work/celgrass.png" "$out/celgrass.dds"
 
-# Uncut grass: dark, with vertical blades (noise stretched upwards) and bright tips.
+# Uncut grass: dark blades (noise stretched along one axis) over a mottled base, even in
+# brightness so neighbouring tiles blend into one meadow.
 noise 256x32 12 1 "$work/blades.png"
-convert "$work/blades.png" -resize 256x256! +level-colors '#1d4d12','#5fae32' \
-    \( -size 256x256 gradient:'#ffffff'-'#000000' \) -compose Multiply -composite \
-    -level 0%,70% +level-colors '#173d0e','#6cbf38' "$work/grass_unmown.png"
+noise 256x256 16 8 "$work/meadow.png"
+convert "$work/blades.png" -resize 256x256! "$work/meadow.png" -compose Multiply -composite \
+    -auto-level +level-colors '#1f5212','#63b534' "$work/grass_unmown.png"
 dxt1 "$work/grass_unmown.png" "$out/grass_unmown.dds"
 
 # Wooden planks: grain streaks along x, four planks with dark joints.
