@@ -22,7 +22,16 @@ hold_key w 1.5
 hold_key a 0.4
 sleep 1.5
 
+# Orbit a little to the side with the left button held, so the smoke shows beside the robot;
+# the view snaps back when the button is released, so the shot is taken while it is held.
+xdotool mousedown --window "$WINDOW_ID" 1
+for step in 1 2 3; do
+    xdotool mousemove_relative -- 15 -4
+    sleep 0.3
+done
+sleep 0.5
 screenshot "$WORK_DIR/shot.png"
+xdotool mouseup --window "$WINDOW_ID" 1
 hold_key Escape 0.3
 wait_for_game
 
