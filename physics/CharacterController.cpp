@@ -53,38 +53,51 @@ struct BlockingSweep : btCollisionWorld::ConvexResultCallback {
     btVector3 hitPoint{0, 0, 0};
 };
 
-// The normal of the face that was hit. Contact normals at box edges come out rounded, halfway
-// between the two faces, and would make a wall's top edge look walkable; the face normal does
-// not. On an edge, the face that opposes the motion most is the one that blocks it.
-btVector3 faceNormal(const btCollisionObject& object, const btVector3& hitPoint,
-                     const btVector3& sweepNormal, const btVector3& direction) {
+// The face that was hit. Contact normals at box edges come out rounded, halfway between the
+// two faces, and would make a wall's top edge look walkable; the face normal does not. On an
+// edge, the face that opposes the motion most is the one that blocks it.
+struct FaceHit {
+    btVector3 normal;
+    // The hit lies on a box edge next to a face too steep to walk on (the top edge of a step).
+    bool onSteepEdge = false;
+};
+
+FaceHit faceAt(const btCollisionObject& object, const btVector3& hitPoint,
+               const btVector3& sweepNormal, const btVector3& direction, const btVector3& up,
+               float slopeLimit) {
     const btCollisionShape* shape = object.getCollisionShape();
     const btTransform& pose = object.getWorldTransform();
     if (shape->getShapeType() == STATIC_PLANE_PROXYTYPE) {
-        return pose.getBasis() * static_cast<const btStaticPlaneShape*>(shape)->getPlaneNormal();
+        return {pose.getBasis() * static_cast<const btStaticPlaneShape*>(shape)->getPlaneNormal()};
     }
-    if (shape->getShapeType() != BOX_SHAPE_PROXYTYPE) return sweepNormal;
+    if (shape->getShapeType() != BOX_SHAPE_PROXYTYPE) return {sweepNormal};
 
     const btVector3 local = pose.invXform(hitPoint);
     const btVector3 half = static_cast<const btBoxShape*>(shape)->getHalfExtentsWithMargin();
     float nearest = SIMD_INFINITY;
-    for (int axis = 0; axis < 3; ++axis)
+    for (int axis = 0; axis < 3; ++axis) {
         nearest = std::min(nearest, half[axis] - std::abs(local[axis]));
+    }
 
-    btVector3 best = sweepNormal;
+    FaceHit face{sweepNormal};
     float bestOpposition = SIMD_INFINITY;
+    int facesTouched = 0;
+    bool steepFaceTouched = false;
     for (int axis = 0; axis < 3; ++axis) {
         if (half[axis] - std::abs(local[axis]) > nearest + edgeTolerance) continue;
         btVector3 localNormal(0, 0, 0);
         localNormal[axis] = local[axis] >= 0 ? 1.0f : -1.0f;
         const btVector3 normal = pose.getBasis() * localNormal;
+        ++facesTouched;
+        steepFaceTouched = steepFaceTouched || normal.dot(up) < slopeLimit;
         const float opposition = normal.dot(direction);
         if (opposition < bestOpposition) {
             bestOpposition = opposition;
-            best = normal;
+            face.normal = normal;
         }
     }
-    return best;
+    face.onSteepEdge = facesTouched > 1 && steepFaceTouched;
+    return face;
 }
 
 }  // namespace
@@ -142,10 +155,13 @@ CharacterController::SweepHit CharacterController::sweep(const btVector3& from,
     callback.m_collisionFilterMask = btBroadphaseProxy::AllFilter;
     world.convexSweepTest(&shape, start, end, callback, 0.0f);
     if (callback.hitObject == nullptr) return result;
+    const FaceHit face = faceAt(*callback.hitObject, callback.hitPoint, callback.hitNormal,
+                                direction, desc.upDirection, desc.slopeLimit);
     result.hit = true;
     result.distance = callback.m_closestHitFraction * length;
-    result.normal =
-        faceNormal(*callback.hitObject, callback.hitPoint, callback.hitNormal, direction);
+    result.normal = face.normal;
+    result.point = callback.hitPoint;
+    result.onSteepEdge = face.onSteepEdge;
     return result;
 }
 
@@ -186,13 +202,26 @@ void CharacterController::slideSideways(btVector3 motion, float minDistance) {
 
 void CharacterController::move(const btVector3& displacement, float minDistance,
                                float /*elapsedTime*/) {
+    const btVector3 start = position;
+    if (!tryMove(displacement, minDistance, desc.stepOffset)) {
+        // It stepped onto an edge higher than the step offset: that edge is a wall. Move again
+        // without the step, so that the robot slides along it instead.
+        position = start;
+        tryMove(displacement, minDistance, 0.0f);
+    }
+    syncBody();
+}
+
+bool CharacterController::tryMove(const btVector3& displacement, float minDistance,
+                                  float stepOffset) {
     const btVector3& up = desc.upDirection;
+    const float startFoot = position.dot(up) - (desc.radius + 0.5f * desc.height);
     const float rise = displacement.dot(up);
     const btVector3 sideways = displacement - up * rise;
     const bool movingSideways = sideways.length() >= minDistance && sideways.length2() > 0.0f;
 
     // Up pass: lift by the step offset, so that the side pass clears every edge lower than it.
-    const float lift = (movingSideways ? desc.stepOffset : 0.0f) + std::max(rise, 0.0f);
+    const float lift = (movingSideways ? stepOffset : 0.0f) + std::max(rise, 0.0f);
     const float lifted = advance(up, lift);
 
     if (movingSideways) slideSideways(sideways, minDistance);
@@ -206,7 +235,11 @@ void CharacterController::move(const btVector3& displacement, float minDistance,
     if (hit.hit) fall = std::clamp(hit.distance - desc.contactOffset, 0.0f, drop + snap);
     position -= up * fall;
 
-    syncBody();
+    // The rounded bottom of the capsule rides up onto any box edge it overhangs; a step edge
+    // higher than the step offset above where the robot stood is not one to stand on.
+    const bool steppedTooHigh =
+        hit.hit && hit.onSteepEdge && hit.point.dot(up) > startFoot + desc.stepOffset + 1e-3f;
+    return !(steppedTooHigh && stepOffset > 0.0f);
 }
 
 void CharacterController::setPosition(const btVector3& newPosition) {

@@ -12,7 +12,8 @@
 class btCollisionObject;
 class btDiscreteDynamicsWorld;
 
-// How the controller treats edges it cannot climb.
+// How the capsule climbs edges. This controller always climbs the constrained way (nothing
+// above the step offset); the mode is kept so that the set-up reads as the robot is described.
 enum class ClimbingMode { easy, constrained };
 
 // Everything a capsule controller is made from. The defaults are the usual ones of a character
@@ -23,7 +24,7 @@ struct CapsuleControllerDesc {
     float slopeLimit = 0.707f;   // cosine of the steepest walkable slope
     float contactOffset = 0.1f;  // skin kept between the capsule and whatever it touches
     float stepOffset = 0.5f;     // highest edge it steps onto
-    float density = 10.0f;
+    float density = 10.0f;       // unused: the kinematic body has no mass
     float radius = 0.0f;
     float height = 0.0f;  // distance between the centres of the two end spheres
     const PhysicsMaterial* material = nullptr;
@@ -63,9 +64,13 @@ private:
         bool hit = false;
         float distance = 0.0f;      // along the sweep direction
         btVector3 normal{0, 0, 0};  // of the face that was hit, pointing towards the capsule
+        btVector3 point{0, 0, 0};   // where the capsule touched
+        bool onSteepEdge = false;   // on the edge of a face too steep to walk on
     };
 
     CharacterController(btDiscreteDynamicsWorld& world, const CapsuleControllerDesc& desc);
+    // One move with the given step offset; false when it ended on an edge too high to step on.
+    bool tryMove(const btVector3& displacement, float minDistance, float stepOffset);
     SweepHit sweep(const btVector3& from, const btVector3& direction, float length) const;
     // Moves along `direction` by at most `length`, stopping a skin short of any obstacle, and
     // returns how far it went.

@@ -89,3 +89,60 @@ TEST(RobotController, SinksByTheFallSpeedWithNothingBelow) {
     driveRobot(0.02f, false, false);
     EXPECT_NEAR(world.robot().y(), 200.0f - 9.8f * 0.02f, 1e-4f);
 }
+
+namespace {
+
+// Drives a robot-sized capsule along +x over flat ground towards a box step `height` high whose
+// near face is at x = 5; returns where it ends.
+btVector3 driveAtStep(float height) {
+    PhysicsWorld physics;
+    const PhysicsMaterial* material = physics.createMaterial(0.1f, 0.1f, 0.1f);
+    physics.addActor(
+        physics.createStatic(physics.createShape<btStaticPlaneShape>(btVector3(0, 1, 0), 0.0f),
+                             *material, btTransform::getIdentity()));
+    physics.addActor(physics.createStatic(
+        physics.createShape<btBoxShape>(btVector3(10.0f, height / 2.0f, 10.0f)), *material,
+        btTransform(btQuaternion::getIdentity(), btVector3(15.0f, height / 2.0f, 0))));
+    CapsuleControllerDesc desc;
+    desc.position = btVector3(0, 2, 0);
+    desc.slopeLimit = 0.2f;
+    desc.contactOffset = 0.05f;
+    desc.stepOffset = 0.25f;
+    desc.radius = 1.5f;
+    desc.height = 0.1f;
+    desc.material = material;
+    auto controller = CharacterController::create(physics.scene(), desc);
+    for (int i = 0; i < 100; ++i) controller->move(btVector3(0.2f, -0.16f, 0), 0.01f, frameDt);
+    return controller->getPosition();
+}
+
+}  // namespace
+
+TEST(RobotController, StepsOntoEdgesUpToTheStepOffsetAndIsStoppedByHigherOnes) {
+    const btVector3 low = driveAtStep(0.2f);
+    EXPECT_NEAR(low.x(), 20.0f, 1e-3f);
+    EXPECT_NEAR(low.y(), restHeight + 0.2f, 0.01f);
+
+    // The rounded bottom meets the 0.4 edge about a unit before the face; it stays there.
+    const btVector3 high = driveAtStep(0.4f);
+    EXPECT_GT(high.x(), 3.9f);
+    EXPECT_LT(high.x(), 4.05f);
+    EXPECT_NEAR(high.y(), restHeight, 0.01f);
+}
+
+TEST(RobotController, AnInvalidDescriptionMakesNoController) {
+    PhysicsWorld physics;
+    CapsuleControllerDesc desc;
+    desc.radius = 1.5f;
+    desc.height = 0.1f;
+    EXPECT_FALSE(desc.isValid());  // no material
+    EXPECT_EQ(CharacterController::create(physics.scene(), desc), nullptr);
+    const PhysicsMaterial* material = physics.createMaterial(0.5f, 0.5f, 0.3f);
+    desc.material = material;
+    EXPECT_TRUE(desc.isValid());
+    desc.stepOffset = 3.2f;  // taller than the capsule
+    EXPECT_FALSE(desc.isValid());
+    desc.stepOffset = 0.25f;
+    desc.position = btVector3(0, std::nanf(""), 0);
+    EXPECT_FALSE(desc.isValid());
+}
