@@ -62,7 +62,7 @@ run_game() {
 # Waits for the game's window and sets WINDOW_ID.
 wait_for_window() {
     local title=${1:-Tessel 2020}
-    WINDOW_ID=$(timeout 60 xdotool search --sync --name "$title" 2>/dev/null | head -n 1)
+    WINDOW_ID=$(timeout 60 xdotool search --sync --onlyvisible --name "$title" 2>/dev/null | head -n 1)
     [ -n "$WINDOW_ID" ] || fail "no window titled '$title'"
     xdotool windowfocus "$WINDOW_ID" 2>/dev/null || true
 }

@@ -1,0 +1,37 @@
+# Debian 12 packages for building and playing, and the extra ones for the test suite.
+# Sourced by play.sh and test.sh; ensure_packages installs only when something is missing.
+
+BUILD_PACKAGES=(
+    cmake g++ make pkg-config
+    libglfw3-dev libglew-dev libglm-dev libfreetype-dev libassimp-dev libinih-dev
+    libbullet-dev libgl1-mesa-dri
+)
+
+TEST_PACKAGES=(
+    googletest xvfb xauth xdotool imagemagick mesa-utils
+    clang libclang-rt-14-dev libsquish-dev fonts-crosextra-carlito
+)
+
+package_installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+# Installs the named packages that are not installed yet; skips apt entirely otherwise.
+ensure_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        package_installed "$package" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    echo "Installing: ${missing[*]}"
+    local run_as_root=()
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null || { echo "Please run as root to install packages."; return 1; }
+        run_as_root=(sudo)
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    "${run_as_root[@]}" apt-get update &&
+        "${run_as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}

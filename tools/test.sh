@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs the whole test suite twice: a Release build,
+# then a build with AddressSanitizer and UndefinedBehaviorSanitizer. Everything that needs a
+# display runs against a private Xvfb started here. Exits non-zero if anything fails:
+#   bash tools/test.sh
+set -uo pipefail
+
+cd "$(dirname "$0")/.."
+source_dir=$(pwd)
+source tools/packages.sh
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" || exit 1
+
+jobs=$(nproc)
+work=$(mktemp -d)
+xvfb_pid=""
+cleanup() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display of our own: Xvfb picks a free number and writes it to the descriptor we give it.
+mkfifo "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/displayfd" >/dev/null 2>&1 &
+xvfb_pid=$!
+read -r -t 30 display_number <"$work/displayfd" || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$display_number"
+
+# Builds one tree and runs its suite; returns non-zero on any failure.
+run_suite() {
+    local build_dir=$1
+    shift
+    echo "==== $build_dir ===="
+    cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release "$@" &&
+        cmake --build "$build_dir" -j "$jobs" &&
+        (cd "$build_dir" && LD_PRELOAD="${TESSEL_PRELOAD:-}" ctest --output-on-failure -j "$jobs")
+}
+
+status=0
+run_suite build-test || status=1
+
+# Any sanitizer report from the game's own code fails the run. Third-party leaks may be
+# suppressed in lsan.supp, each with its reason. The driver is kept loaded until exit (see
+# keep_libraries_loaded.c), which needs the ASan runtime check on library order relaxed.
+sanitize_dir=build-test-sanitize
+mkdir -p "$sanitize_dir"
+cc -shared -fPIC -O2 -o "$sanitize_dir/libkeep_libraries_loaded.so" \
+    tests/sanitizer/keep_libraries_loaded.c || exit 1
+export ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0"
+export LSAN_OPTIONS="suppressions=$source_dir/tests/sanitizer/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+TESSEL_PRELOAD="$source_dir/$sanitize_dir/libkeep_libraries_loaded.so" \
+    run_suite "$sanitize_dir" -DTESSEL_SANITIZE=ON || status=1
+
+if [ "$status" -eq 0 ]; then echo "All suites passed."; else echo "Some tests failed."; fi
+exit "$status"
