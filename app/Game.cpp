@@ -163,10 +163,8 @@ void place(std::optional<Geometry>& drawable, const glm::mat4& modelMatrix) {
     drawable->transform(modelMatrix);
 }
 
-// One physics step, then the robot drives and the drawables, the lamp and the ball follow
-// their bodies.
-void stepWorld(Scene& scene) {
-    stepPhysics();
+// The robot drives and the drawables, the lamp and the ball follow their bodies.
+void moveRobotAndBall(Scene& scene) {
     driveRobot(game.frameTime, game.forwardHeld, game.backwardHeld);
     const RobotPlacement robot = placeRobot();
     place(scene.robotMesh1, robot.body);
@@ -178,48 +176,46 @@ void stepWorld(Scene& scene) {
     place(scene.ballGeometry, updateBall(game.frameNumber, game.frameTime));
 }
 
-void pollDriveKeys(GLFWwindow* window) {
+DriveKeys pollDriveKeys(GLFWwindow* window) {
     auto held = [window](int key) { return glfwGetKey(window, key) == GLFW_PRESS; };
-    applyDriveKeys(game, held(GLFW_KEY_W), held(GLFW_KEY_A), held(GLFW_KEY_S), held(GLFW_KEY_D),
-                   game.frameTime);
+    return {held(GLFW_KEY_W), held(GLFW_KEY_A), held(GLFW_KEY_S), held(GLFW_KEY_D)};
 }
 
 }  // namespace
 
-int runGame() {
-    // Settings and the projection, fixed for the run: the window cannot be resized.
-    const Settings settings = loadSettings(settingsPath);
-    const glm::mat4 projection = buildProjection(settings);
+std::unique_ptr<GameSession> startGame(const Settings& settings) {
+    auto session = std::make_unique<GameSession>();
+    GameSession& s = *session;
+    s.settings = settings;
+    s.projection = buildProjection(settings);
 
-    GLFWwindow* window = openWindow(settings);
+    s.window = openWindow(settings);
     loadOpenGl();
     registerDebugOutput();
     if (!initFramework()) failStartUp("Failed to init framework");
-    installInput(window);
+    installInput(s.window);
     setInitialGlState();
 
-    // The three programs, shared by the materials, the text and the post-processing pass.
-    auto textShader = std::make_shared<Shader>("text.vert", "text.frag");
-    auto sceneShader = std::make_shared<Shader>("texture.vert", "texture.frag");
-    auto edgeShader = std::make_shared<Shader>("edge.vert", "edge.frag");
+    s.textShader = std::make_shared<Shader>("text.vert", "text.frag");
+    s.sceneShader = std::make_shared<Shader>("texture.vert", "texture.frag");
+    s.edgeShader = std::make_shared<Shader>("edge.vert", "edge.frag");
 
-    loadFont(*textShader, settings.width, settings.height);
+    loadFont(*s.textShader, settings.width, settings.height);
 
     // Textures, materials, models and the first eleven drawables (robot pieces, ground, four
     // walls, ball), in the order of the scene's creation list.
-    auto scene = std::make_unique<Scene>(createScene(sceneShader));
+    s.scene = std::make_unique<Scene>(createScene(s.sceneShader));
 
-    auto screenQuad = std::make_unique<ScreenQuad>();
-    prepareEdgeShader(*edgeShader);
+    s.screenQuad = std::make_unique<ScreenQuad>();
+    prepareEdgeShader(*s.edgeShader);
 
-    createLights(*scene, static_cast<float>(settings.brightness));
+    createLights(*s.scene, static_cast<float>(settings.brightness));
 
     // Reports an incomplete framebuffer and carries on.
-    auto offscreen = std::make_unique<OffscreenTarget>(settings.width, settings.height);
+    s.offscreen = std::make_unique<OffscreenTarget>(settings.width, settings.height);
 
-    FrameClock clock;
-    const float startTime = readClockSeconds();  // also the start of the countdown
-    startClock(clock, game, startTime);
+    s.startTime = readClockSeconds();
+    startClock(s.clock, game, s.startTime);
 
     // Physics world (initPhysics), then the robot actor's settings, the ramp and plateau
     // colliders with their drawables, the arena and plateau grass fields, the smoke particle
@@ -228,85 +224,119 @@ int runGame() {
     const PhysicsMaterial* colliderMaterial = createColliderMaterial();
     applyRobotActorSettings();
     createRampCollider(*colliderMaterial);
-    createRampDrawable(*scene);
+    createRampDrawable(*s.scene);
     createPlateauCollider(*colliderMaterial);
-    createPlateauDrawable(*scene);
-    auto arenaField = createArenaField(scene->grassMaterial);
-    auto plateauField = createPlateauField(scene->grassMaterial);
-    auto smoke = std::make_unique<ParticleSystem>(500, 500, projection);
+    createPlateauDrawable(*s.scene);
+    s.arenaField = createArenaField(s.scene->grassMaterial);
+    s.plateauField = createPlateauField(s.scene->grassMaterial);
+    s.smoke = std::make_unique<ParticleSystem>(500, 500, s.projection);
     setBallInertia();
+    return session;
+}
 
-    while (!glfwWindowShouldClose(window)) {
-        wakeBall();
+void runFrame(GameSession& s, FrameObserver* observer) {
+    const auto phaseDone = [observer](FramePhase phase) {
+        if (observer) observer->phaseDone(phase);
+    };
+    Scene& scene = *s.scene;
 
-        if (!game.wireframeMode) offscreen->bind();
+    wakeBall();
+    if (!game.wireframeMode) s.offscreen->bind();
+    clearFrame();
+    const CursorPosition cursor = readCursor(s.window);
+    updateOrbit(game, cursor.x, cursor.y);
+    phaseDone(FramePhase::FrameStart);
 
-        clearFrame();
-        const CursorPosition cursor = readCursor(window);
-        updateOrbit(game, cursor.x, cursor.y);
-
-        if (!game.paused) stepWorld(*scene);
-
-        // Grass fields: draw the arena field, then the plateau field; won when both drew none.
-        const bool arenaCleared = arenaField->draw();
-        const bool plateauCleared = plateauField->draw();
-        const bool won = roundWon(arenaCleared, plateauCleared);
-
-        const bool gameEnded = won || game.gameOver;
-        // Once the game has ended the robot hangs high above the arena and the camera looks
-        // straight down on it.
-        if (gameEnded) parkRobot();
-        updateCamera(gameEnded, cursor);
-        if (!gameEnded) {
-            drawRobot(*scene);
-        }
-
-        setPerFrameUniforms(sceneShader.get(), &camera, scene->dirL, scene->pointL, projection);
-        drawArena(*scene);
-
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-
-        if (!gameEnded) {
-            smoke->update(game.frameTime, game.robotPosition, game.robotHeading);
-            smoke->draw(camera.getViewMatrix());
-        }
-
-        if (!game.wireframeMode) {
-            // Leaves the depth test off for the HUD.
-            composeThroughEdgeShader(*edgeShader, *screenQuad, *offscreen, settings.width,
-                                     settings.height);
-        }
-
-        const float now = readClockSeconds();
-        readClock(clock, game, now);
-        const Countdown countdown = runCountdown(game, now, startTime);
-
-        if (game.hudVisible) {
-            drawHud(*textShader, hudLines(game, countdown, won, settings.width, settings.height));
-        }
-
-        glfwSwapBuffers(window);
-        glfwPollEvents();
-        ++game.frameNumber;
-        pollDriveKeys(window);
-        countFrame(clock, game, clock.previousTime);
+    if (!game.paused) {
+        stepPhysics();
+        phaseDone(FramePhase::PhysicsStep);
+        moveRobotAndBall(scene);
+        phaseDone(FramePhase::RobotAndBall);
     }
 
-    // Shutdown: what start-up created goes in reverse order (smoke, plateau field, arena
-    // field, drawables, models, then the shared materials, textures and shaders).
-    smoke.reset();
-    plateauField.reset();
-    arenaField.reset();
-    offscreen.reset();
-    screenQuad.reset();
-    scene.reset();
+    // Grass fields: draw the arena field, then the plateau field; won when both drew none.
+    const bool arenaCleared = s.arenaField->draw();
+    const bool plateauCleared = s.plateauField->draw();
+    const bool won = roundWon(arenaCleared, plateauCleared);
+    phaseDone(FramePhase::GrassFields);
+
+    const bool gameEnded = won || game.gameOver;
+    // Once the game has ended the robot hangs high above the arena and the camera looks
+    // straight down on it.
+    if (gameEnded) parkRobot();
+    updateCamera(gameEnded, cursor);
+    phaseDone(FramePhase::CameraAndUniforms);
+    if (!gameEnded) {
+        drawRobot(scene);
+        phaseDone(FramePhase::SceneDrawables);
+    }
+
+    setPerFrameUniforms(s.sceneShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
+    phaseDone(FramePhase::CameraAndUniforms);
+    drawArena(scene);
+    phaseDone(FramePhase::SceneDrawables);
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    if (!gameEnded) {
+        s.smoke->update(game.frameTime, game.robotPosition, game.robotHeading);
+        s.smoke->draw(camera.getViewMatrix());
+    }
+    phaseDone(FramePhase::Smoke);
+
+    if (!game.wireframeMode) {
+        // Leaves the depth test off for the HUD.
+        composeThroughEdgeShader(*s.edgeShader, *s.screenQuad, *s.offscreen, s.settings.width,
+                                 s.settings.height);
+        phaseDone(FramePhase::PostProcessing);
+    }
+
+    const float now = readClockSeconds();
+    readClock(s.clock, game, now);
+    const Countdown countdown = runCountdown(game, now, s.startTime);
+
+    if (game.hudVisible) {
+        drawHud(*s.textShader, hudLines(game, countdown, won, s.settings.width, s.settings.height));
+    }
+    phaseDone(FramePhase::Hud);
+
+    glfwSwapBuffers(s.window);
+    glfwPollEvents();
+    phaseDone(FramePhase::Swap);
+
+    ++game.frameNumber;
+    DriveKeys keys = pollDriveKeys(s.window);
+    if (observer) keys = observer->driveKeys(keys);
+    applyDriveKeys(game, keys.w, keys.a, keys.s, keys.d, game.frameTime);
+    countFrame(s.clock, game, s.clock.previousTime);
+}
+
+void shutdownGame(GameSession& s) {
+    // What start-up created goes in reverse order (smoke, plateau field, arena field, drawables,
+    // models, then the shared materials, textures and shaders).
+    s.smoke.reset();
+    s.plateauField.reset();
+    s.arenaField.reset();
+    s.offscreen.reset();
+    s.screenQuad.reset();
+    s.scene.reset();
     shutdownPhysics();
     releaseFont();
-    edgeShader.reset();
-    sceneShader.reset();
-    textShader.reset();
+    s.edgeShader.reset();
+    s.sceneShader.reset();
+    s.textShader.reset();
     destroyFramework();
     glfwTerminate();
+    s.window = nullptr;
+}
+
+int runGame() {
+    // The settings are read once, before the window opens.
+    const std::unique_ptr<GameSession> session = startGame(loadSettings(settingsPath));
+    while (!glfwWindowShouldClose(session->window)) {
+        runFrame(*session);
+    }
+    shutdownGame(*session);
     return 0;
 }

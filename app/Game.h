@@ -1,4 +1,85 @@
 #pragma once
 
+#include <glm/mat4x4.hpp>
+#include <memory>
+
+#include "app/Input.h"
+#include "app/PostProcess.h"
+#include "app/Scene.h"
+#include "app/Settings.h"
+#include "effects/Particles.h"
+#include "render/GrassField.h"
+#include "render/Shader.h"
+
+struct GLFWwindow;
+
 // Start-up, the frame loop and shutdown. Returns the process exit code.
 int runGame();
+
+// What start-up makes and the frame loop uses. The frame benchmark (tools/bench) runs the same
+// start-up, frames and shutdown, so everything here is open to it.
+struct GameSession {
+    Settings settings;
+    glm::mat4 projection{1.0f};  // fixed for the run: the window cannot be resized
+    GLFWwindow* window = nullptr;
+
+    // The three programs, shared by the materials, the text and the post-processing pass.
+    std::shared_ptr<Shader> textShader;
+    std::shared_ptr<Shader> sceneShader;
+    std::shared_ptr<Shader> edgeShader;
+
+    std::unique_ptr<Scene> scene;
+    std::unique_ptr<ScreenQuad> screenQuad;
+    std::unique_ptr<OffscreenTarget> offscreen;
+
+    FrameClock clock;
+    float startTime = 0.0f;  // also the start of the countdown
+
+    std::unique_ptr<GrassField> arenaField;
+    std::unique_ptr<GrassField> plateauField;
+    std::unique_ptr<ParticleSystem> smoke;
+};
+
+// The parts of a frame, in the order they run; the benchmark reports the time of each.
+enum class FramePhase {
+    FrameStart,         // off-screen target bound, cleared, mouse orbit read
+    PhysicsStep,        // the world advanced, trigger and contact events handled
+    RobotAndBall,       // the robot driven and placed, the ball pushed
+    GrassFields,        // both fields drawn
+    CameraAndUniforms,  // the camera updated, the per-frame uniforms uploaded
+    SceneDrawables,     // the robot and the arena drawn
+    Smoke,
+    PostProcessing,  // the edge pass into the window
+    Hud,             // clock, countdown and heads-up text
+    Swap,            // buffer swap and event polling
+};
+constexpr int framePhaseCount = static_cast<int>(FramePhase::Swap) + 1;
+
+// W, A, S and D as read at the end of a frame.
+struct DriveKeys {
+    bool w = false;
+    bool a = false;
+    bool s = false;
+    bool d = false;
+};
+
+// Watches a frame from outside: the benchmark times the phases and scripts the keys. The game
+// runs its frames without one.
+class FrameObserver {
+public:
+    virtual ~FrameObserver() = default;
+    // The work of `phase` has been issued; the time since the previous call belongs to it. A
+    // phase can be reported more than once in a frame, and a skipped one (the physics step
+    // while paused) not at all.
+    virtual void phaseDone(FramePhase phase) = 0;
+    // The keys this frame applies, given the ones the window reports held.
+    virtual DriveKeys driveKeys(const DriveKeys& polled) { return polled; }
+};
+
+// Start-up with the given settings: window, programs, font, scene, post-processing target,
+// clock, physics world, grass fields and smoke. A failure ends the process.
+std::unique_ptr<GameSession> startGame(const Settings& settings);
+// One iteration of the frame loop.
+void runFrame(GameSession& session, FrameObserver* observer = nullptr);
+// Releases what start-up made, in reverse order, and closes the window system.
+void shutdownGame(GameSession& session);
