@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include "tools/bench/Options.h"
+#include "tools/bench/Statistics.h"
+
+// The frame benchmark's arithmetic and command line; the timing itself is never asserted.
+
+TEST(BenchmarkStatistics, PercentilesInterpolateBetweenRanksOfUnsortedSamples) {
+    const std::vector<double> samples = {40.0, 10.0, 30.0, 20.0};
+    EXPECT_DOUBLE_EQ(percentile(samples, 50.0), 25.0);
+    EXPECT_DOUBLE_EQ(percentile(samples, 0.0), 10.0);
+    EXPECT_DOUBLE_EQ(percentile(samples, 100.0), 40.0);
+    EXPECT_DOUBLE_EQ(percentile(samples, 1.0), 10.3);
+    EXPECT_DOUBLE_EQ(percentile(samples, 99.0), 39.7);
+    // Out-of-range percentages are clamped instead of reading past either end.
+    EXPECT_DOUBLE_EQ(percentile(samples, -5.0), 10.0);
+    EXPECT_DOUBLE_EQ(percentile(samples, 250.0), 40.0);
+}
+
+TEST(BenchmarkStatistics, SummaryOfOneAndOfNoSamples) {
+    const Summary one = summarize({7.5});
+    EXPECT_EQ(one.count, 1u);
+    EXPECT_DOUBLE_EQ(one.median, 7.5);
+    EXPECT_DOUBLE_EQ(one.p1, 7.5);
+    EXPECT_DOUBLE_EQ(one.p99, 7.5);
+    EXPECT_DOUBLE_EQ(one.mean, 7.5);
+
+    const Summary none = summarize({});
+    EXPECT_EQ(none.count, 0u);
+    EXPECT_DOUBLE_EQ(none.median, 0.0);
+    EXPECT_DOUBLE_EQ(none.p99, 0.0);
+}
+
+TEST(BenchmarkStatistics, SlowOutliersMoveTheMeanAndTheTailButNotTheMedian) {
+    std::vector<double> frames(99, 10.0);
+    frames.push_back(1010.0);
+    const Summary summary = summarize(frames);
+    EXPECT_DOUBLE_EQ(summary.median, 10.0);
+    EXPECT_DOUBLE_EQ(summary.mean, 20.0);
+    EXPECT_GT(summary.p99, 10.0);
+}
+
+TEST(BenchmarkStatistics, RatesAndRatiosOfZeroAreZeroInsteadOfInfinite) {
+    EXPECT_DOUBLE_EQ(framesPerSecond(25.0), 40.0);
+    EXPECT_DOUBLE_EQ(framesPerSecond(0.0), 0.0);
+    EXPECT_DOUBLE_EQ(ratioTo(90.0, 30.0), 3.0);
+    EXPECT_DOUBLE_EQ(ratioTo(90.0, 0.0), 0.0);
+}
+
+TEST(BenchmarkOptions, DefaultsAndBothCounts) {
+    std::string error;
+    const auto defaults = parseBenchOptions({}, error);
+    ASSERT_TRUE(defaults);
+    EXPECT_EQ(defaults->frames, 600);
+    EXPECT_EQ(defaults->physicsSteps, 3000);
+
+    const auto both = parseBenchOptions({"--physics-steps", "20", "--frames", "5"}, error);
+    ASSERT_TRUE(both);
+    EXPECT_EQ(both->frames, 5);
+    EXPECT_EQ(both->physicsSteps, 20);
+}
+
+TEST(BenchmarkOptions, BadArgumentsAreRefusedWithAReason) {
+    const std::vector<std::vector<std::string>> refused = {
+        {"--frames"},
+        {"--frames", "0"},
+        {"--frames", "-3"},
+        {"--frames", "12x"},
+        {"--frames", "1000001"},
+        {"--frames", "99999999999999999999"},
+        {"--frames", " 5"},
+        {"--frames", ""},
+        {"--speed", "3"},
+        {"5"},
+    };
+    for (const auto& arguments : refused) {
+        std::string error;
+        EXPECT_FALSE(parseBenchOptions(arguments, error)) << arguments.back();
+        EXPECT_FALSE(error.empty()) << arguments.back();
+    }
+    std::string error;
+    const auto largest = parseBenchOptions({"--frames", "1000000"}, error);
+    ASSERT_TRUE(largest);
+    EXPECT_EQ(largest->frames, 1000000);
+}

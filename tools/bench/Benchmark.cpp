@@ -1,0 +1,328 @@
+// The frame benchmark: runs the game's own start-up, frames and shutdown at 800 x 600 with a
+// scripted drive and prints what a frame costs, phase by phase, against a floor frame that only
+// composes an empty image and draws the HUD; then times the physics on its own. Run it from the
+// repository root (it reads assets/) on an X display; tools/bench.sh does both.
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/Arena.h"
+#include "app/Game.h"
+#include "app/GameState.h"
+#include "app/Input.h"
+#include "app/Rules.h"
+#include "physics/PhysicsWorld.h"
+#include "physics/Robot.h"
+#include "tools/bench/Options.h"
+#include "tools/bench/Statistics.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+constexpr int benchWidth = 800;
+constexpr int benchHeight = 600;
+constexpr int warmUpFrames = 60;
+
+// The figures are gathered here and printed together at the end, after whatever the game
+// itself prints while it runs (font loading, smoke warnings).
+std::ostringstream report;
+
+// W held throughout; 40 frames of every 100 turn, three times with A, then once with D, so
+// the robot circles and slowly wanders over fresh grass.
+DriveKeys scriptedKeys(int frame) {
+    DriveKeys keys;
+    keys.w = true;
+    if (frame % 100 < 40) {
+        const bool right = (frame / 100) % 4 == 3;
+        keys.a = !right;
+        keys.d = right;
+    }
+    return keys;
+}
+
+const std::array<const char*, framePhaseCount> phaseNames = {
+    "frame start (bind, clear, mouse)",
+    "physics step",
+    "robot and ball",
+    "grass fields",
+    "camera and uniforms",
+    "scene drawables",
+    "smoke",
+    "post-processing pass",
+    "HUD",
+    "swap and events",
+};
+
+// Drives the frames with the scripted keys. With `finishPhases` it waits for the GPU (here
+// the software renderer's threads) after every phase, so that the drawing work lands in the
+// phase that issued it, and keeps one row of phase times per frame.
+class BenchObserver : public FrameObserver {
+public:
+    explicit BenchObserver(bool finishEveryPhase) : finishPhases(finishEveryPhase) {}
+
+    void beginFrame() {
+        phaseTimes.emplace_back();
+        phaseTimes.back().fill(0.0);
+        lastMark = Clock::now();
+    }
+
+    void phaseDone(FramePhase phase) override {
+        if (!finishPhases) return;
+        glFinish();
+        const Clock::time_point now = Clock::now();
+        phaseTimes.back()[static_cast<std::size_t>(phase)] += millisecondsBetween(lastMark, now);
+        lastMark = now;
+    }
+
+    DriveKeys driveKeys(const DriveKeys& /*polled*/) override { return scriptedKeys(frame++); }
+
+    std::vector<std::array<double, framePhaseCount>> phaseTimes;
+
+private:
+    bool finishPhases;
+    int frame = 0;
+    Clock::time_point lastMark;
+};
+
+// Runs `count` frames of `frame` and returns the time of each in milliseconds, measured from
+// the start of one frame to the start of the next, as a player sees it.
+template <typename Frame>
+std::vector<double> timeFrames(int count, Frame&& frame) {
+    std::vector<double> times;
+    times.reserve(static_cast<std::size_t>(count));
+    Clock::time_point previous = Clock::now();
+    for (int i = 0; i < count; ++i) {
+        frame();
+        const Clock::time_point now = Clock::now();
+        times.push_back(millisecondsBetween(previous, now));
+        previous = now;
+    }
+    return times;
+}
+
+// The cost of the window itself: the game's frame without a scene. The cleared off-screen
+// image goes through the edge pass, the HUD is drawn with the live countdown, and the buffers
+// are swapped, in the same order and with the same calls as the game's frame.
+void runFloorFrame(GameSession& s) {
+    s.offscreen->bind();
+    glEnable(GL_DEPTH_TEST);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    composeThroughEdgeShader(*s.edgeShader, *s.screenQuad, *s.offscreen, s.settings.width,
+                             s.settings.height);
+    const float now = static_cast<float>(glfwGetTime());
+    readClock(s.clock, game, now);
+    const Countdown countdown = runCountdown(game, now, s.startTime);
+    drawHud(*s.textShader, hudLines(game, countdown, false, s.settings.width, s.settings.height));
+    glfwSwapBuffers(s.window);
+    glfwPollEvents();
+    ++game.frameNumber;
+    countFrame(s.clock, game, s.clock.previousTime);
+}
+
+std::string fixed(double value, int decimals = 2) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+constexpr int labelWidth = 40;
+
+void printRow(const std::string& label, const std::string& value) {
+    report << "  " << std::left << std::setw(labelWidth) << label << value << '\n';
+}
+
+void printFrameSummary(const Summary& frames) {
+    printRow("frames per second (median)", fixed(framesPerSecond(frames.median), 1));
+    printRow("frame time median", fixed(frames.median) + " ms");
+    printRow("frame time 1st percentile", fixed(frames.p1) + " ms");
+    printRow("frame time 99th percentile", fixed(frames.p99) + " ms");
+}
+
+void printPhases(const std::vector<std::array<double, framePhaseCount>>& rows) {
+    report << "  " << std::left << std::setw(labelWidth) << "phase" << std::right << std::setw(10)
+           << "median" << std::setw(10) << "mean" << std::setw(10) << "p99" << std::setw(8)
+           << "share" << '\n';
+    std::vector<double> wholeFrames;
+    for (const auto& row : rows) {
+        double sum = 0.0;
+        for (double t : row) sum += t;
+        wholeFrames.push_back(sum);
+    }
+    const Summary whole = summarize(wholeFrames);
+    const auto printLine = [&](const std::string& name, const Summary& summary) {
+        report << "  " << std::left << std::setw(labelWidth) << name << std::right << std::setw(10)
+               << fixed(summary.median) << std::setw(10) << fixed(summary.mean) << std::setw(10)
+               << fixed(summary.p99) << std::setw(7)
+               << fixed(100.0 * ratioTo(summary.mean, whole.mean), 0) << "%\n";
+    };
+    for (int phase = 0; phase < framePhaseCount; ++phase) {
+        std::vector<double> samples;
+        samples.reserve(rows.size());
+        for (const auto& row : rows) samples.push_back(row[static_cast<std::size_t>(phase)]);
+        printLine(phaseNames[static_cast<std::size_t>(phase)], summarize(samples));
+    }
+    printLine("whole frame", whole);
+}
+
+// The physics as the frame loop runs it, without a window: the world with the ramp and plateau
+// colliders and the triggers of both grass fields, driven by the same script at a fixed 1/60 s.
+// One sample is a step (with its trigger and contact handling), the robot's drive and its
+// placement; the ball's push is outside the sample.
+void benchmarkPhysics(int steps) {
+    game = GameState{};
+    wheelAngle = 0.0f;
+    initPhysics();
+    const PhysicsMaterial* colliderMaterial = createColliderMaterial();
+    applyRobotActorSettings();
+    createRampCollider(*colliderMaterial);
+    createPlateauCollider(*colliderMaterial);
+    const TileGrid arenaTiles = createTiles(arenaFieldLayout(), gPhysics);
+    const TileGrid plateauTiles = createTiles(plateauFieldLayout(), gPhysics);
+    setBallInertia();
+
+    const auto countStanding = [&] {
+        int standing = 0;
+        for (const TileGrid* grid : {&arenaTiles, &plateauTiles}) {
+            for (const auto& row : *grid) {
+                for (const GrassTile& tile : row) standing += tile.isMown() ? 0 : 1;
+            }
+        }
+        return standing;
+    };
+    const int standingAtStart = countStanding();
+
+    constexpr float dt = physicsStep;
+    std::vector<double> samples;
+    samples.reserve(static_cast<std::size_t>(steps));
+    for (int i = 0; i < steps; ++i) {
+        wakeBall();
+        const Clock::time_point start = Clock::now();
+        stepPhysics();
+        driveRobot(dt, game.forwardHeld, game.backwardHeld);
+        placeRobot();
+        samples.push_back(millisecondsBetween(start, Clock::now()) * 1000.0);
+        updateBall(game.frameNumber, dt);
+        game.frameTime = dt;
+        ++game.frameNumber;
+        const DriveKeys keys = scriptedKeys(i);
+        applyDriveKeys(game, keys.w, keys.a, keys.s, keys.d, dt);
+    }
+    const int standingAtEnd = countStanding();
+    shutdownPhysics();
+
+    const Summary summary = summarize(samples);
+    report << "\nPhysics alone (" << steps << " steps of 1/60 s, " << standingAtStart
+           << " grass tiles at the start)\n";
+    printRow("step + robot move + triggers, median", fixed(summary.median, 1) + " us");
+    printRow("step + robot move + triggers, p99", fixed(summary.p99, 1) + " us");
+    printRow("step + robot move + triggers, mean", fixed(summary.mean, 1) + " us");
+    printRow("tiles mown during the run", std::to_string(standingAtStart - standingAtEnd));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Clock::time_point processStart = Clock::now();
+
+    std::string error;
+    const std::optional<BenchOptions> parsed =
+        parseBenchOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!parsed) {
+        std::cout << "tessel_bench: " << error
+                  << "\nusage: tessel_bench [--frames N] [--physics-steps N]" << std::endl;
+        return 2;
+    }
+    const BenchOptions options = *parsed;
+
+    double load[3] = {0.0, 0.0, 0.0};
+    const bool haveLoad = getloadavg(load, 3) == 3;
+
+    Settings settings = loadSettings(settingsPath);
+    settings.width = benchWidth;
+    settings.height = benchHeight;
+    settings.fullscreen = false;
+
+    // Start-up to the first frame shown: the game's start-up, then one frame, finished.
+    const std::unique_ptr<GameSession> session = startGame(settings);
+    const Clock::time_point startedUp = Clock::now();
+    BenchObserver warmUp(false);
+    runFrame(*session, &warmUp);
+    glFinish();
+    const Clock::time_point firstFrame = Clock::now();
+
+    printRow("renderer", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    printRow("OpenGL", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+    printRow("CPU threads", std::to_string(std::thread::hardware_concurrency()));
+    if (haveLoad) {
+        printRow("load average at start (1/5/15 min)",
+                 fixed(load[0]) + " " + fixed(load[1]) + " " + fixed(load[2]));
+    }
+    printRow("window", std::to_string(settings.width) + " x " + std::to_string(settings.height));
+    printRow("frames per run", std::to_string(options.frames) + " (after " +
+                                   std::to_string(warmUpFrames) + " warm-up frames)");
+
+    report << "\nStart-up\n";
+    printRow("to the first frame shown",
+             fixed(millisecondsBetween(processStart, firstFrame), 0) + " ms");
+    printRow("  of which start-up calls",
+             fixed(millisecondsBetween(processStart, startedUp), 0) + " ms");
+    printRow("  of which the first frame",
+             fixed(millisecondsBetween(startedUp, firstFrame), 0) + " ms");
+
+    for (int i = 0; i < warmUpFrames; ++i) runFrame(*session, &warmUp);
+
+    BenchObserver asPlayed(false);
+    const Summary gameFrames =
+        summarize(timeFrames(options.frames, [&] { runFrame(*session, &asPlayed); }));
+    report << "\nGame frame (as the game runs it)\n";
+    printFrameSummary(gameFrames);
+
+    BenchObserver phased(true);
+    timeFrames(options.frames, [&] {
+        phased.beginFrame();
+        runFrame(*session, &phased);
+    });
+    report << "\nTime per phase in ms (glFinish after every phase)\n";
+    printPhases(phased.phaseTimes);
+
+    const Summary floorFrames =
+        summarize(timeFrames(options.frames, [&] { runFloorFrame(*session); }));
+    report << "\nFloor (same window, post-processing pass and HUD, no scene)\n";
+    printFrameSummary(floorFrames);
+    printRow("game / floor, median frame time",
+             fixed(ratioTo(gameFrames.median, floorFrames.median)) + " x");
+
+    const int tilesLeftStanding = [&] {
+        int standing = 0;
+        for (const GrassField* field : {session->arenaField.get(), session->plateauField.get()}) {
+            for (const auto& row : field->getTiles()) {
+                for (const GrassTile& tile : row) standing += tile.isMown() ? 0 : 1;
+            }
+        }
+        return standing;
+    }();
+    printRow("grass tiles left after the drive", std::to_string(tilesLeftStanding));
+
+    shutdownGame(*session);
+
+    benchmarkPhysics(options.physicsSteps);
+    std::cout << "\n==== Tessel frame benchmark ====\n" << report.str() << std::flush;
+    return 0;
+}
