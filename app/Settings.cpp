@@ -2,8 +2,42 @@
 
 #include <INIReader.h>
 
+#include <climits>
 #include <cmath>
 #include <iostream>
+
+namespace {
+// A value read from the file that the program cannot use: it is treated as missing, so its
+// default stands, and one line names the key and the value as written.
+template <typename Value>
+void rejectSetting(const INIReader& reader, const char* section, const char* key, Value& value,
+                   Value fallback) {
+    std::cout << "ERROR: Setting '" << key << "' in [" << section << "] cannot be used: '"
+              << reader.Get(section, key, "") << "'. Using the default " << fallback << " instead."
+              << std::endl;
+    value = fallback;
+}
+
+// Reads a window size: a whole number above zero that fits an int.
+int readSize(const INIReader& reader, const char* key, int fallback) {
+    const long value = reader.GetInteger("window", key, fallback);
+    if (value > 0 && value <= INT_MAX) return static_cast<int>(value);
+    int size = fallback;
+    rejectSetting(reader, "window", key, size, fallback);
+    return size;
+}
+
+// Reads a real that must be finite and satisfy `usable`. The default itself is never refused
+// here: far's default can only fail against a near that was read, and near is refused then.
+template <typename Usable>
+double readReal(const INIReader& reader, const char* section, const char* key, double fallback,
+                Usable usable) {
+    double value = reader.GetReal(section, key, fallback);
+    const bool usableValue = std::isfinite(value) && usable(value);
+    if (!usableValue && value != fallback) rejectSetting(reader, section, key, value, fallback);
+    return value;
+}
+}  // namespace
 
 Settings loadSettings(const std::string& path) {
     Settings settings;
@@ -15,16 +49,29 @@ Settings loadSettings(const std::string& path) {
                   << std::endl;
         return settings;
     }
-    settings.width = static_cast<int>(reader.GetInteger("window", "width", settings.width));
-    settings.height = static_cast<int>(reader.GetInteger("window", "height", settings.height));
+    // Values that would end in a failed window or a projection that shows nothing (a size of
+    // zero or less, a field of view outside (0, 180), near not above zero, far not beyond near,
+    // infinities and NaNs) are treated as missing.
+    const Settings defaults;
+    settings.width = readSize(reader, "width", defaults.width);
+    settings.height = readSize(reader, "height", defaults.height);
     settings.refreshRate =
         static_cast<int>(reader.GetInteger("window", "refresh_rate", settings.refreshRate));
     settings.fullscreen = reader.GetBoolean("window", "fullscreen", settings.fullscreen);
     settings.title = reader.Get("window", "title", settings.title);
-    settings.brightness = reader.GetReal("window", "brightness", settings.brightness);
-    settings.fov = reader.GetReal("camera", "fov", settings.fov);
-    settings.nearPlane = reader.GetReal("camera", "near", settings.nearPlane);
-    settings.farPlane = reader.GetReal("camera", "far", settings.farPlane);
+    const auto any = [](double) { return true; };
+    settings.brightness = readReal(reader, "window", "brightness", defaults.brightness, any);
+    settings.fov = readReal(reader, "camera", "fov", defaults.fov,
+                            [](double fov) { return fov > 0.0 && fov < 180.0; });
+    settings.nearPlane = readReal(reader, "camera", "near", defaults.nearPlane,
+                                  [](double nearPlane) { return nearPlane > 0.0; });
+    settings.farPlane =
+        readReal(reader, "camera", "far", defaults.farPlane,
+                 [&settings](double farPlane) { return farPlane > settings.nearPlane; });
+    // A near distance beyond even the default far one cannot stand either.
+    if (settings.farPlane <= settings.nearPlane) {
+        rejectSetting(reader, "camera", "near", settings.nearPlane, defaults.nearPlane);
+    }
     return settings;
 }
 

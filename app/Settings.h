@@ -21,7 +21,9 @@ struct Settings {
 
 // Reads the settings file at `path`. A missing or unreadable file prints one ERROR line and
 // yields the defaults; a malformed line is skipped silently and every well-formed line counts.
-// A key that is missing or cannot be converted keeps its default.
+// A key that is missing or cannot be converted keeps its default. So does a value the program
+// cannot use (a width or height of 0 or less, a field of view outside (0, 180), near of 0 or
+// less, far not beyond near, an infinity or NaN), with one ERROR line naming key and value.
 Settings loadSettings(const std::string& path);
 
 // The right-handed OpenGL perspective projection for the settings' field of view, clip

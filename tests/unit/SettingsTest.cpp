@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -151,4 +152,85 @@ TEST(Projection, At1024By768) {
     EXPECT_FLOAT_EQ(p[3][3], 0.0f);
     EXPECT_FLOAT_EQ(p[0][1], 0.0f);
     EXPECT_FLOAT_EQ(p[2][0], 0.0f);
+}
+
+TEST(Settings, UnusableValuesAreTreatedAsMissingWithOneLineEach) {
+    struct Case {
+        const char* text;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"[window]\nwidth=0\n",
+         "ERROR: Setting 'width' in [window] cannot be used: '0'. Using "
+         "the default 800 instead.\n"},
+        {"[window]\nheight=-600\n",
+         "ERROR: Setting 'height' in [window] cannot be used: "
+         "'-600'. Using the default 600 instead.\n"},
+        {"[window]\nwidth=4294968096\n",
+         "ERROR: Setting 'width' in [window] cannot be used: "
+         "'4294968096'. Using the default 800 instead.\n"},
+        {"[window]\nbrightness=nan\n",
+         "ERROR: Setting 'brightness' in [window] cannot be used: "
+         "'nan'. Using the default 1 instead.\n"},
+        {"[camera]\nfov=0\n",
+         "ERROR: Setting 'fov' in [camera] cannot be used: '0'. Using the "
+         "default 60 instead.\n"},
+        {"[camera]\nfov=180\n",
+         "ERROR: Setting 'fov' in [camera] cannot be used: '180'. Using "
+         "the default 60 instead.\n"},
+        {"[camera]\nfov=inf\n",
+         "ERROR: Setting 'fov' in [camera] cannot be used: 'inf'. Using "
+         "the default 60 instead.\n"},
+        {"[camera]\nnear=0\n",
+         "ERROR: Setting 'near' in [camera] cannot be used: '0'. Using the "
+         "default 0.1 instead.\n"},
+        {"[camera]\nnear=-1e-3\n",
+         "ERROR: Setting 'near' in [camera] cannot be used: '-1e-3'. "
+         "Using the default 0.1 instead.\n"},
+        {"[camera]\nfar=0.1\n",
+         "ERROR: Setting 'far' in [camera] cannot be used: '0.1'. Using "
+         "the default 100 instead.\n"},
+        {"[camera]\nfar=-INFINITY\n",
+         "ERROR: Setting 'far' in [camera] cannot be used: "
+         "'-INFINITY'. Using the default 100 instead.\n"},
+    };
+    for (const Case& c : cases) {
+        SettingsFile file(c.text);
+        Settings s;
+        EXPECT_EQ(loadQuietly(file.path, s), c.line) << c.text;
+        expectDefaults(s);
+    }
+}
+
+TEST(Settings, FarIsCheckedAgainstTheNearThatWasRead) {
+    {
+        SettingsFile file("[camera]\nnear=5\nfar=4\n");
+        Settings s;
+        EXPECT_EQ(loadQuietly(file.path, s),
+                  "ERROR: Setting 'far' in [camera] cannot be used: '4'. Using the default 100 "
+                  "instead.\n");
+        EXPECT_EQ(s.nearPlane, 5.0);
+        EXPECT_EQ(s.farPlane, 100.0);
+    }
+    {
+        // A near distance beyond the default far one: neither can stand, both go back.
+        SettingsFile file("[camera]\nnear=150\n");
+        Settings s;
+        EXPECT_EQ(loadQuietly(file.path, s),
+                  "ERROR: Setting 'near' in [camera] cannot be used: '150'. Using the default "
+                  "0.1 instead.\n");
+        expectDefaults(s);
+    }
+    {
+        // Usable values next to an unusable one are all kept; the projection is finite.
+        SettingsFile file("[window]\nwidth=-1\nheight=300\n[camera]\nfov=179.5\nnear=1\nfar=2\n");
+        Settings s;
+        loadQuietly(file.path, s);
+        EXPECT_EQ(s.width, 800);
+        EXPECT_EQ(s.height, 300);
+        EXPECT_EQ(s.fov, 179.5);
+        const glm::mat4 p = buildProjection(s);
+        for (int column = 0; column < 4; ++column)
+            for (int row = 0; row < 4; ++row) EXPECT_TRUE(std::isfinite(p[column][row]));
+    }
 }
