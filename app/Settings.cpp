@@ -37,18 +37,10 @@ double readReal(const INIReader& reader, const char* section, const char* key, d
     if (!usableValue && value != fallback) rejectSetting(reader, section, key, value, fallback);
     return value;
 }
-}  // namespace
 
-Settings loadSettings(const std::string& path) {
+// Fetches the nine values from a parsed file.
+Settings readSettings(const INIReader& reader) {
     Settings settings;
-    INIReader reader(path);
-    // ParseError() is -1 when the file cannot be opened and the line number of the first
-    // malformed line when it parsed only in part; a partial parse still counts.
-    if (reader.ParseError() < 0) {
-        std::cout << "ERROR: Failed to load '" << path << "'. Using default values instead."
-                  << std::endl;
-        return settings;
-    }
     // Values that would end in a failed window or a projection that shows nothing (a size of
     // zero or less, a field of view outside (0, 180), near not above zero, far not beyond near,
     // infinities and NaNs) are treated as missing.
@@ -73,6 +65,23 @@ Settings loadSettings(const std::string& path) {
         rejectSetting(reader, "camera", "near", settings.nearPlane, defaults.nearPlane);
     }
     return settings;
+}
+}  // namespace
+
+Settings loadSettings(const std::string& path) {
+    const INIReader reader(path);
+    // ParseError() is -1 when the file cannot be opened and the line number of the first
+    // malformed line when it parsed only in part; a partial parse still counts.
+    if (reader.ParseError() < 0) {
+        std::cout << "ERROR: Failed to load '" << path << "'. Using default values instead."
+                  << std::endl;
+        return Settings{};
+    }
+    return readSettings(reader);
+}
+
+Settings settingsFromText(const std::string& text) {
+    return readSettings(INIReader(text.data(), text.size()));
 }
 
 glm::mat4 buildProjection(const Settings& settings) {

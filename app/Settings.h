@@ -26,6 +26,9 @@ struct Settings {
 // less, far not beyond near, an infinity or NaN), with one ERROR line naming key and value.
 Settings loadSettings(const std::string& path);
 
+// The same rules over the text of a settings file already in memory.
+Settings settingsFromText(const std::string& text);
+
 // The right-handed OpenGL perspective projection for the settings' field of view, clip
 // distances and the window's aspect ratio. Built once; the window cannot be resized.
 glm::mat4 buildProjection(const Settings& settings);

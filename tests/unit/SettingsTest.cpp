@@ -234,3 +234,17 @@ TEST(Settings, FarIsCheckedAgainstTheNearThatWasRead) {
             for (int row = 0; row < 4; ++row) EXPECT_TRUE(std::isfinite(p[column][row]));
     }
 }
+
+TEST(Settings, TextInMemoryFollowsTheSameRules) {
+    testing::internal::CaptureStdout();
+    const Settings s = settingsFromText("[window]\nwidth=1024\n[camera]\nfov=-5\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "ERROR: Setting 'fov' in [camera] cannot be used: '-5'. Using the default 60 "
+              "instead.\n");
+    EXPECT_EQ(s.width, 1024);
+    EXPECT_EQ(s.fov, 60.0);
+    // Text that is not an INI file at all, embedded zero bytes included, gives the defaults.
+    testing::internal::CaptureStdout();
+    expectDefaults(settingsFromText(std::string("\0\xff[[=\n=", 7)));
+    testing::internal::GetCapturedStdout();
+}
