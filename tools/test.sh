@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole test suite twice: a Release build,
-# then a build with AddressSanitizer and UndefinedBehaviorSanitizer. Everything that needs a
+# then a build with AddressSanitizer and UndefinedBehaviorSanitizer; last it runs the libFuzzer
+# targets of tests/fuzz/ briefly (TESSEL_FUZZ_SECONDS each, default 20). Everything that needs a
 # display runs against a private Xvfb started here. Exits non-zero if anything fails:
 #   bash tools/test.sh
 set -uo pipefail
@@ -51,6 +52,34 @@ export LSAN_OPTIONS="suppressions=$source_dir/tests/sanitizer/lsan.supp:print_su
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 TESSEL_PRELOAD="$source_dir/$sanitize_dir/libkeep_libraries_loaded.so" \
     run_suite "$sanitize_dir" -DTESSEL_SANITIZE=ON || status=1
+
+# The parsers of untrusted files under libFuzzer (clang), each for a short while from the
+# hostile files kept in tests/fuzz/corpus/. New inputs go to a scratch folder, never into the
+# source tree; any crash, sanitizer report or DDS allocation above 1 MiB fails the run.
+fuzz_dir=build-test-fuzz
+fuzz_seconds=${TESSEL_FUZZ_SECONDS:-20}
+echo "==== $fuzz_dir ===="
+if CC=clang CXX=clang++ cmake -S "$source_dir" -B "$fuzz_dir" -DCMAKE_BUILD_TYPE=Release \
+    -DTESSEL_FUZZ=ON -DTESSEL_BUILD_TESTS=OFF >/dev/null &&
+    cmake --build "$fuzz_dir" -j "$jobs" --target fuzz_dds fuzz_settings; then
+    for target in dds settings; do
+        limits=()
+        [ "$target" = dds ] && limits=(-malloc_limit_mb=1)
+        mkdir -p "$work/fuzz/$target"
+        if "$fuzz_dir/tests/fuzz/fuzz_$target" -max_total_time="$fuzz_seconds" "${limits[@]}" \
+            -artifact_prefix="$work/fuzz/" "$work/fuzz/$target" "tests/fuzz/corpus/$target" \
+            >"$work/fuzz/$target.log" 2>&1; then
+            echo "fuzz_$target: $(grep -a '^Done' "$work/fuzz/$target.log"), no findings"
+        else
+            tail -n 40 "$work/fuzz/$target.log"
+            echo "fuzz_$target: FAILED"
+            status=1
+        fi
+    done
+else
+    echo "fuzzers: build FAILED"
+    status=1
+fi
 
 if [ "$status" -eq 0 ]; then echo "All suites passed."; else echo "Some tests failed."; fi
 exit "$status"
