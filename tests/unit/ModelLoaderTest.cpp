@@ -149,3 +149,45 @@ TEST(ShippedModels, RobotHasCarriersAroundTheBodyAndTheWheelReachesTheGround) {
     EXPECT_NEAR(rim.first.y + 0.5f, -0.6f, 1e-4f);
     EXPECT_NEAR(rim.second.z, 1.1f, 1e-4f);
 }
+
+// Files the importer refuses are reported here; junk it reads as an OBJ without objects gives an
+// empty list silently, and the scene then reports the meshes it lacks.
+TEST_F(ModelFiles, EmptyAndJunkFilesGiveNoMeshes) {
+    std::string junk;
+    for (int i = 0; i < 4096; ++i) junk.push_back(static_cast<char>((i * 131 + 7) & 0xFF));
+    const std::pair<const char*, std::string> files[] = {
+        {"empty.obj", ""},
+        {"junk.obj", junk},
+        {"junk.bin", junk},
+        {"only_comments.obj", "# nothing here\n# at all\n"},
+    };
+    for (const auto& [name, content] : files) {
+        ::testing::internal::CaptureStdout();
+        const auto meshes = loadModel(write(name, content));
+        const std::string output = ::testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(meshes.empty()) << name;
+        EXPECT_TRUE(output.empty() || output.rfind("ERROR::ASSIMP:: ", 0) == 0)
+            << name << ": " << output;
+    }
+}
+
+TEST_F(ModelFiles, FacesPointingPastTheListsNeverGiveIndicesPastTheVertices) {
+    // Faces that name vertices, texture coordinates or normals the file does not have, and a
+    // file whose texture coordinates and normals are there but not used.
+    const std::pair<const char*, std::string> files[] = {
+        {"past_vertices.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n"},
+        {"past_uvs.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2/7 3/8\n"},
+        {"past_normals.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//4 3//5\n"},
+        {"negative.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf -1 -2 -7\n"},
+        {"unused_extras.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\nf 1 2 3\n"},
+    };
+    for (const auto& [name, content] : files) {
+        ::testing::internal::CaptureStdout();
+        const auto meshes = loadModel(write(name, content));
+        const std::string output = ::testing::internal::GetCapturedStdout();
+        if (meshes.empty()) {
+            EXPECT_EQ(output.rfind("ERROR::ASSIMP:: ", 0), 0u) << name << ": " << output;
+        }
+        for (const GeometryData& mesh : meshes) EXPECT_TRUE(isWellFormed(mesh)) << name;
+    }
+}
