@@ -4,6 +4,10 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <iostream>
+#include <thread>
+
 // A hidden window with an OpenGL 4.3 core debug context, current for the whole test program.
 // Tests on the real driver derive their fixture from GlTest.
 class GlTest : public ::testing::Test {
@@ -29,13 +33,21 @@ protected:
 
     static void ensureContext() {
         if (window() != nullptr) return;
-        if (!glfwInit()) return;
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-        glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-        glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
-        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-        window() = glfwCreateWindow(64, 64, "tessel-gl-test", nullptr, nullptr);
+        glfwSetErrorCallback([](int code, const char* description) {
+            std::cerr << "GLFW error " << code << ": " << description << std::endl;
+        });
+        // CTest runs several test processes against one Xvfb at once; under that load a
+        // context request is occasionally refused, so try a few times before giving up.
+        for (int attempt = 0; attempt < 5 && window() == nullptr; ++attempt) {
+            if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            if (!glfwInit()) continue;
+            glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+            glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+            glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+            glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+            glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+            window() = glfwCreateWindow(64, 64, "tessel-gl-test", nullptr, nullptr);
+        }
         if (window() == nullptr) return;
         glfwMakeContextCurrent(window());
         glewExperimental = GL_TRUE;
