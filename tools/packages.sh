@@ -9,7 +9,7 @@ BUILD_PACKAGES=(
 
 TEST_PACKAGES=(
     googletest xvfb xauth xdotool imagemagick mesa-utils
-    clang libclang-rt-14-dev libsquish-dev fonts-crosextra-carlito
+    clang libclang-rt-14-dev
 )
 
 package_installed() {
