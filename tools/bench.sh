@@ -20,17 +20,14 @@ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build_dir" --target tessel_bench -j "$(nproc)" >/dev/null
 
 work=$(mktemp -d /tmp/tessel-bench.XXXXXX)
-xvfb_pid=""
+XVFB_PID=""
 cleanup() {
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display number itself and writes it to the pipe.
-mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/displayfd" >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r -t 20 display <"$work/displayfd" || { echo "bench: Xvfb did not start"; exit 1; }
+source tools/xvfb.sh
+start_private_xvfb "$work" || { echo "bench: Xvfb did not start"; exit 1; }
 
-DISPLAY=":$display" "$build_dir/tools/bench/tessel_bench" "$@" </dev/null
+"$build_dir/tools/bench/tessel_bench" "$@" </dev/null

@@ -13,19 +13,16 @@ ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" || exit 1
 
 jobs=$(nproc)
 work=$(mktemp -d)
-xvfb_pid=""
+XVFB_PID=""
 cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-# A display of our own: Xvfb picks a free number and writes it to the descriptor we give it.
-mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/displayfd" >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r -t 30 display_number <"$work/displayfd" || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=":$display_number"
+# One display for the whole suite; the end-to-end tests start their own.
+source tools/xvfb.sh
+start_private_xvfb "$work" || { echo "Xvfb did not start"; exit 1; }
 
 # Builds one tree and runs its suite; returns non-zero on any failure.
 run_suite() {

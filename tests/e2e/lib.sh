@@ -14,6 +14,8 @@ GAME_PID=""
 XVFB_PID=""
 WINDOW_ID=""
 
+source "$SOURCE_DIR/tools/xvfb.sh"
+
 cleanup() {
     if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then kill "$GAME_PID" 2>/dev/null; fi
     if [ -n "$XVFB_PID" ] && kill -0 "$XVFB_PID" 2>/dev/null; then kill "$XVFB_PID" 2>/dev/null; fi
@@ -35,15 +37,9 @@ copy_assets() {
     cp -r "$SOURCE_DIR/assets" "$WORK_DIR/assets"
 }
 
-# Starts Xvfb on a display number it picks itself (-displayfd) and exports DISPLAY.
+# Starts a private Xvfb for this test and exports DISPLAY.
 start_xvfb() {
-    local fifo="$WORK_DIR/displayfd"
-    mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-    XVFB_PID=$!
-    local number
-    read -r -t 20 number <"$fifo" || fail "Xvfb did not start"
-    export DISPLAY=":$number"
+    start_private_xvfb "$WORK_DIR" || fail "Xvfb did not start"
 }
 
 # Starts the game in the background from the working folder; its output goes to GAME_LOG.
