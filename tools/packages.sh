@@ -8,7 +8,7 @@ BUILD_PACKAGES=(
 )
 
 TEST_PACKAGES=(
-    googletest xvfb xauth xdotool imagemagick mesa-utils
+    libgtest-dev xvfb xauth xdotool imagemagick mesa-utils
     clang libclang-rt-14-dev
 )
 
