@@ -108,3 +108,16 @@ std::unique_ptr<GrassField> createPlateauField(std::shared_ptr<Material> grassMa
                                         createBoxGeometry(1.5f, 1.0f, 1.5f, 1.0f, 1.0f),
                                         std::move(grassMaterial));
 }
+
+ArenaPhysics buildArenaPhysics() {
+    initPhysics();
+    const PhysicsMaterial* colliderMaterial = createColliderMaterial();
+    applyRobotActorSettings();
+    createRampCollider(*colliderMaterial);
+    createPlateauCollider(*colliderMaterial);
+    ArenaPhysics arena;
+    arena.arenaTiles = createTiles(arenaFieldLayout(), gPhysics);
+    arena.plateauTiles = createTiles(plateauFieldLayout(), gPhysics);
+    setBallInertia();
+    return arena;
+}

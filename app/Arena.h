@@ -42,3 +42,12 @@ void createPlateauCollider(const PhysicsMaterial& material);
 // The two fields, drawn with the grass material.
 std::unique_ptr<GrassField> createArenaField(std::shared_ptr<Material> grassMaterial);
 std::unique_ptr<GrassField> createPlateauField(std::shared_ptr<Material> grassMaterial);
+
+// The arena's physics as start-up builds it, with nothing drawn: the world, the robot actor's
+// settings, the ramp and plateau colliders, the triggers of both fields and the ball's inertia.
+// The physics tests and the benchmark drive it without a window.
+struct ArenaPhysics {
+    TileGrid arenaTiles;
+    TileGrid plateauTiles;
+};
+ArenaPhysics buildArenaPhysics();

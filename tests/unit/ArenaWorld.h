@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include "app/Arena.h"
 #include "app/GameState.h"
 #include "app/Input.h"
@@ -13,14 +15,9 @@ struct ArenaWorld {
     ArenaWorld() {
         game = GameState{};
         wheelAngle = 0.0f;
-        initPhysics();
-        const PhysicsMaterial* colliderMaterial = createColliderMaterial();
-        applyRobotActorSettings();
-        createRampCollider(*colliderMaterial);
-        createPlateauCollider(*colliderMaterial);
-        arenaTiles = createTiles(arenaFieldLayout(), gPhysics);
-        plateauTiles = createTiles(plateauFieldLayout(), gPhysics);
-        setBallInertia();
+        ArenaPhysics arena = buildArenaPhysics();
+        arenaTiles = std::move(arena.arenaTiles);
+        plateauTiles = std::move(arena.plateauTiles);
     }
     ~ArenaWorld() { shutdownPhysics(); }
     ArenaWorld(const ArenaWorld&) = delete;

@@ -188,18 +188,11 @@ void printPhases(const std::vector<std::array<double, framePhaseCount>>& rows) {
 void benchmarkPhysics(int steps) {
     game = GameState{};
     wheelAngle = 0.0f;
-    initPhysics();
-    const PhysicsMaterial* colliderMaterial = createColliderMaterial();
-    applyRobotActorSettings();
-    createRampCollider(*colliderMaterial);
-    createPlateauCollider(*colliderMaterial);
-    const TileGrid arenaTiles = createTiles(arenaFieldLayout(), gPhysics);
-    const TileGrid plateauTiles = createTiles(plateauFieldLayout(), gPhysics);
-    setBallInertia();
+    const ArenaPhysics arena = buildArenaPhysics();
 
     const auto countStanding = [&] {
         int standing = 0;
-        for (const TileGrid* grid : {&arenaTiles, &plateauTiles}) {
+        for (const TileGrid* grid : {&arena.arenaTiles, &arena.plateauTiles}) {
             for (const auto& row : *grid) {
                 for (const GrassTile& tile : row) standing += tile.isMown() ? 0 : 1;
             }
