@@ -2,21 +2,21 @@
 # Builds the frame benchmark if needed (Release) and runs it on a private Xvfb display from the
 # repository root, where it finds assets/. Arguments go to the benchmark:
 #   bash tools/bench.sh [--frames N] [--physics-steps N]
-# The build folder is build/ unless TESSEL_BUILD_DIR names another.
+# The build folder is build-bench/ (tests off, so only the game's own packages are needed)
+# unless TESSEL_BUILD_DIR names another (an existing folder keeps its settings).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-build_dir=${TESSEL_BUILD_DIR:-build}
+build_dir=${TESSEL_BUILD_DIR:-build-bench}
 
-for tool in cmake Xvfb; do
-    command -v "$tool" >/dev/null || {
-        echo "bench: $tool is missing; bash tools/play.sh installs what the game needs"
-        exit 1
-    }
-done
+source tools/packages.sh
+ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth
 
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release >/dev/null
+# A new folder is configured without the tests; an existing one keeps its own settings.
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF >/dev/null
+fi
 cmake --build "$build_dir" --target tessel_bench -j "$(nproc)" >/dev/null
 
 work=$(mktemp -d /tmp/tessel-bench.XXXXXX)
