@@ -17,10 +17,10 @@ constexpr float grazeTolerance = 1e-3f;
 // Box faces closer than this to the hit point count as touched (the hit lies on an edge).
 constexpr float edgeTolerance = 0.01f;
 
-// The closest hit of a capsule sweep against what blocks the robot: static and kinematic
-// objects. Triggers do not block, and dynamic bodies (the ball) are pushed by the robot's
-// kinematic body in the simulation instead. Hits that the motion only grazes are ignored, so
-// that a capsule resting a skin away from a surface can slide along it.
+// The closest hit of a capsule sweep against what blocks the robot: static, kinematic and
+// dynamic objects alike, so the ball is an obstacle the robot slides along rather than a body
+// its kinematic actor shoves through. Triggers do not block. Hits that the motion only grazes
+// are ignored, so that a capsule resting a skin away from a surface can slide along it.
 struct BlockingSweep : btCollisionWorld::ConvexResultCallback {
     BlockingSweep(const btCollisionObject* selfObject, const btVector3& sweepDirection)
         : self(selfObject), direction(sweepDirection) {}
@@ -28,7 +28,6 @@ struct BlockingSweep : btCollisionWorld::ConvexResultCallback {
     bool needsCollision(btBroadphaseProxy* proxy) const override {
         const auto* object = static_cast<const btCollisionObject*>(proxy->m_clientObject);
         if (object == self || !object->hasContactResponse()) return false;
-        if (!object->isStaticOrKinematicObject()) return false;
         return ConvexResultCallback::needsCollision(proxy);
     }
 
@@ -105,8 +104,9 @@ FaceHit faceAt(const btCollisionObject& object, const btVector3& hitPoint,
 bool CapsuleControllerDesc::isValid() const {
     const bool finite =
         std::isfinite(position.x()) && std::isfinite(position.y()) && std::isfinite(position.z());
-    return material != nullptr && finite && radius > 0.0f && height > 0.0f &&
-           stepOffset <= height + 2.0f * radius && contactOffset > 0.0f && slopeLimit >= 0.0f;
+    return material != nullptr && finite && radius > 0.0f && height > 0.0f && stepOffset >= 0.0f &&
+           stepOffset <= height + 2.0f * radius && contactOffset > 0.0f && slopeLimit >= 0.0f &&
+           density >= 0.0f;
 }
 
 std::unique_ptr<CharacterController> CharacterController::create(
@@ -174,15 +174,16 @@ float CharacterController::advance(const btVector3& direction, float length) {
     return travel;
 }
 
-void CharacterController::slideSideways(btVector3 motion, float minDistance) {
+btVector3 CharacterController::slideSideways(btVector3 motion, float minDistance) {
     for (int i = 0; i < maxSlideIterations; ++i) {
         const float length = motion.length();
-        if (length < minDistance || length <= 0.0f) return;
+        if (length <= 0.0f) return btVector3(0, 0, 0);
+        if (length < minDistance) return motion;
         const btVector3 direction = motion / length;
         const SweepHit hit = sweep(position, direction, length + desc.contactOffset);
         if (!hit.hit || hit.distance - desc.contactOffset >= length) {
             position += motion;
-            return;
+            return btVector3(0, 0, 0);
         }
         const float travel = std::max(hit.distance - desc.contactOffset, 0.0f);
         position += direction * travel;
@@ -192,39 +193,59 @@ void CharacterController::slideSideways(btVector3 motion, float minDistance) {
         btVector3 normal = hit.normal;
         if (!isWalkable(normal)) {
             normal -= desc.upDirection * normal.dot(desc.upDirection);
-            if (normal.length2() < 1e-8f) return;
+            if (normal.length2() < 1e-8f) return btVector3(0, 0, 0);
             normal.normalize();
         }
         const btVector3 rest = direction * (length - travel);
         motion = rest - normal * rest.dot(normal);
     }
+    // Still blocked after every round: a corner, where the rest of the motion goes nowhere.
+    return btVector3(0, 0, 0);
 }
 
 void CharacterController::move(const btVector3& displacement, float minDistance,
-                               float /*elapsedTime*/) {
+                               float elapsedTime) {
     const btVector3 start = position;
-    if (!tryMove(displacement, minDistance, desc.stepOffset)) {
+    const btVector3 pendingBefore = pendingSideways;
+    const btVector3& up = desc.upDirection;
+    const btVector3 rise = up * displacement.dot(up);
+    btVector3 sideways = displacement - rise + pendingSideways;
+    pendingSideways.setZero();
+    if (sideways.length() < minDistance) {
+        pendingSideways = sideways;
+        sideways.setZero();
+    }
+
+    MoveResult result = tryMove(rise + sideways, minDistance, desc.stepOffset);
+    if (result.steppedTooHigh && climbingMode == ClimbingMode::constrained) {
         // It stepped onto an edge higher than the step offset: that edge is a wall. Move again
         // without the step, so that the robot slides along it instead.
         position = start;
-        tryMove(displacement, minDistance, 0.0f);
+        result = tryMove(rise + sideways, minDistance, 0.0f);
+    }
+    pendingSideways += result.leftover;
+
+    velocity.setZero();
+    if (elapsedTime > 0.0f) {
+        velocity = ((position + pendingSideways) - (start + pendingBefore)) / elapsedTime;
     }
     syncBody();
 }
 
-bool CharacterController::tryMove(const btVector3& displacement, float minDistance,
-                                  float stepOffset) {
+CharacterController::MoveResult CharacterController::tryMove(const btVector3& displacement,
+                                                             float minDistance, float stepOffset) {
     const btVector3& up = desc.upDirection;
     const float startFoot = position.dot(up) - (desc.radius + 0.5f * desc.height);
     const float rise = displacement.dot(up);
     const btVector3 sideways = displacement - up * rise;
-    const bool movingSideways = sideways.length() >= minDistance && sideways.length2() > 0.0f;
+    const bool movingSideways = sideways.length2() > 0.0f;
+    MoveResult result;
 
     // Up pass: lift by the step offset, so that the side pass clears every edge lower than it.
     const float lift = (movingSideways ? stepOffset : 0.0f) + std::max(rise, 0.0f);
     const float lifted = advance(up, lift);
 
-    if (movingSideways) slideSideways(sideways, minDistance);
+    if (movingSideways) result.leftover = slideSideways(sideways, minDistance);
 
     // Down pass: undo the lift, fall, and snap down onto ground within the step offset, so
     // that driving down a slope or off a low edge keeps the robot on the ground.
@@ -237,16 +258,23 @@ bool CharacterController::tryMove(const btVector3& displacement, float minDistan
 
     // The rounded bottom of the capsule rides up onto any box edge it overhangs; a step edge
     // higher than the step offset above where the robot stood is not one to stand on.
-    const bool steppedTooHigh =
-        hit.hit && hit.onSteepEdge && hit.point.dot(up) > startFoot + desc.stepOffset + 1e-3f;
-    return !(steppedTooHigh && stepOffset > 0.0f);
+    result.steppedTooHigh = stepOffset > 0.0f && hit.hit && hit.onSteepEdge &&
+                            hit.point.dot(up) > startFoot + desc.stepOffset + 1e-3f;
+    return result;
 }
 
 void CharacterController::setPosition(const btVector3& newPosition) {
     position = newPosition;
+    pendingSideways.setZero();
+    velocity.setZero();
     syncBody();
     // A jump, not a motion: the body must not carry a velocity into the next step.
     body->setInterpolationWorldTransform(body->getWorldTransform());
+}
+
+void CharacterController::applyVelocityToBody() {
+    body->setLinearVelocity(velocity);
+    body->setAngularVelocity(btVector3(0, 0, 0));
 }
 
 void CharacterController::syncBody() {

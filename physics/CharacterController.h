@@ -12,8 +12,8 @@
 class btCollisionObject;
 class btDiscreteDynamicsWorld;
 
-// How the capsule climbs edges. This controller always climbs the constrained way (nothing
-// above the step offset); the mode is kept so that the set-up reads as the robot is described.
+// How the capsule climbs edges. Easy lets its rounded bottom ride up onto any edge it overhangs;
+// constrained allows nothing higher than the step offset above where the move began.
 enum class ClimbingMode { easy, constrained };
 
 // Everything a capsule controller is made from. The defaults are the usual ones of a character
@@ -24,21 +24,23 @@ struct CapsuleControllerDesc {
     float slopeLimit = 0.707f;   // cosine of the steepest walkable slope
     float contactOffset = 0.1f;  // skin kept between the capsule and whatever it touches
     float stepOffset = 0.5f;     // highest edge it steps onto
-    float density = 10.0f;       // unused: the kinematic body has no mass
+    // Checked, but idle: a kinematic body in Bullet has no mass, so nothing uses a density.
+    float density = 10.0f;
     float radius = 0.0f;
     float height = 0.0f;  // distance between the centres of the two end spheres
     const PhysicsMaterial* material = nullptr;
     ClimbingMode climbingMode = ClimbingMode::easy;
 
-    // A material is set, the position is finite, the capsule has a size and the step fits in it.
+    // A material is set, the position is finite, the capsule has a size, the step fits in it, and
+    // no offset, slope or density is negative.
     bool isValid() const;
 };
 
 // The robot's kinematic capsule. It is moved by displacements, never by forces: each move
 // sweeps the capsule through the world in three passes (up by the step offset, sideways with
-// sliding, then down again with the fall), so it stays out of walls, steps over low edges,
-// climbs walkable slopes and keeps its skin above the ground. Its kinematic body stands in the
-// world so that the ball bounces off it and the grass triggers see it.
+// sliding, then down again with the fall), so it stays out of walls and the ball, steps over low
+// edges, climbs walkable slopes and keeps its skin above the ground. Its kinematic body stands in
+// the world so that the ball bounces off it and the grass triggers see it.
 class CharacterController {
 public:
     // Returns null when the description is not valid.
@@ -48,15 +50,26 @@ public:
     CharacterController(const CharacterController&) = delete;
     CharacterController& operator=(const CharacterController&) = delete;
 
-    // Moves by `displacement`; sideways motion shorter than `minDistance` is dropped.
+    // Moves by `displacement`, made over `elapsedTime` seconds. Sideways motion shorter than
+    // `minDistance` is not made at once, so that tiny moves cannot make the capsule jitter: it is
+    // kept and added to the next move, so that no distance is lost at high frame rates.
     void move(const btVector3& displacement, float minDistance, float elapsedTime);
-    // Puts the capsule's centre at `position` without sweeping.
+    // Puts the capsule's centre at `position` without sweeping, at rest.
     void setPosition(const btVector3& position);
     btVector3 getPosition() const { return position; }
+    // How fast the last move carried the robot (including the motion kept for later), in units
+    // per second of the move's elapsed time. It is what the ball feels when they touch.
+    btVector3 getVelocity() const { return velocity; }
+    // Hands the kinematic body its velocity for the step about to be simulated. Bullet would
+    // take the distance the body moved since the last step over the step's length instead; the
+    // moves follow the real frame time, the steps do not, and that velocity would push the ball
+    // harder the lower the frame rate. The world calls this before each step.
+    void applyVelocityToBody();
 
     btRigidBody* getActor() { return body.get(); }
     const btRigidBody* getActor() const { return body.get(); }
     void setClimbingMode(ClimbingMode mode) { climbingMode = mode; }
+    ClimbingMode getClimbingMode() const { return climbingMode; }
     const CapsuleControllerDesc& description() const { return desc; }
 
 private:
@@ -69,13 +82,19 @@ private:
     };
 
     CharacterController(btDiscreteDynamicsWorld& world, const CapsuleControllerDesc& desc);
-    // One move with the given step offset; false when it ended on an edge too high to step on.
-    bool tryMove(const btVector3& displacement, float minDistance, float stepOffset);
+    struct MoveResult {
+        bool steppedTooHigh = false;  // it ended on an edge higher than the step offset
+        btVector3 leftover{0, 0, 0};  // sideways motion left below the minimum distance
+    };
+    // One move with the given step offset; the sideways part of `displacement` is either 0 or
+    // at least `minDistance` long.
+    MoveResult tryMove(const btVector3& displacement, float minDistance, float stepOffset);
     SweepHit sweep(const btVector3& from, const btVector3& direction, float length) const;
     // Moves along `direction` by at most `length`, stopping a skin short of any obstacle, and
     // returns how far it went.
     float advance(const btVector3& direction, float length);
-    void slideSideways(btVector3 motion, float minDistance);
+    // Slides along what it meets; returns the motion left over below `minDistance`.
+    btVector3 slideSideways(btVector3 motion, float minDistance);
     void syncBody();
     bool isWalkable(const btVector3& normal) const;
 
@@ -83,6 +102,8 @@ private:
     CapsuleControllerDesc desc;
     ClimbingMode climbingMode;
     btVector3 position;
+    btVector3 pendingSideways{0, 0, 0};  // short sideways motion kept for the next move
+    btVector3 velocity{0, 0, 0};
     btCapsuleShape shape;
     btDefaultMotionState motionState;
     std::unique_ptr<btRigidBody> body;

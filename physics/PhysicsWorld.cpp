@@ -73,6 +73,14 @@ PhysicsWorld::PhysicsWorld()
     dynamicsWorld->getSolverInfo().m_splitImpulse = 1;
     // Thousands of grass triggers never move: only awake objects get their bounds refreshed.
     dynamicsWorld->setForceUpdateAllAabbs(false);
+    dynamicsWorld->setInternalTickCallback(beforeSimulationStep, this, true);
+}
+
+void PhysicsWorld::beforeSimulationStep(btDynamicsWorld* world, btScalar /*timeStep*/) {
+    auto* physics = static_cast<PhysicsWorld*>(world->getWorldUserInfo());
+    // Bullet has just derived the robot's velocity from how far it moved since the last step;
+    // the controller knows the real one.
+    if (physics->controller) physics->controller->applyVelocityToBody();
 }
 
 PhysicsWorld::~PhysicsWorld() {

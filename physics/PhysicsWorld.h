@@ -56,6 +56,8 @@ public:
     void step(float step, SimulationEvents& events);
 
 private:
+    // Bullet's hook at the start of every simulation step; the world's user info is this object.
+    static void beforeSimulationStep(btDynamicsWorld* world, btScalar timeStep);
     void reportPairs(SimulationEvents& events);
 
     std::unique_ptr<btDefaultCollisionConfiguration> collisionConfiguration;

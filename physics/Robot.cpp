@@ -1,5 +1,6 @@
 #include "physics/Robot.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -20,7 +21,8 @@ glm::mat4 currentHeadingRotation(1.0f);
 }  // namespace
 
 float nextDriveSpeed(float speed, float dt, bool forwardHeld, bool backwardHeld) {
-    if (!forwardHeld && !backwardHeld) return speed * (1.0f - dt);
+    // A frame longer than a second (a stall) stops the robot rather than turning it round.
+    if (!forwardHeld && !backwardHeld) return speed * std::max(0.0f, 1.0f - dt);
     // Each rung tests the value that the rung before it left; every test is strict.
     if (speed > 25.0f) speed -= 4.0f * dt;
     if (speed < -25.0f) speed += 4.0f * dt;

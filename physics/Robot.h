@@ -12,7 +12,7 @@ extern float wheelAngle;
 // The drive speed after one frame of `dt` seconds. While W or S is held the speed is pulled back
 // towards the band between -5 and 5, harder the further out it is; the keys themselves add
 // their 3.5 per second elsewhere, so holding one settles at 20. With neither held the speed
-// decays by the factor (1 - dt).
+// decays by the factor (1 - dt), which stops at 0 for frames longer than a second.
 float nextDriveSpeed(float speed, float dt, bool forwardHeld, bool backwardHeld);
 
 // Rotation by the heading (degrees) about +y; its third column is the direction of travel for

@@ -23,18 +23,20 @@ struct ArenaWorld {
     ArenaWorld(const ArenaWorld&) = delete;
     ArenaWorld& operator=(const ArenaWorld&) = delete;
 
-    // One frame of `dt` seconds with the given keys read at its end.
+    // One frame whose clock reading at its end says `dt` seconds passed, with the given keys read
+    // after it. As in the game's frame, the robot and the ball use the frame time of the frame
+    // before (0 in the first), and the keys the new one.
     void frame(float dt, bool w, bool a, bool s, bool d) {
         gBall->activate(true);
         if (!game.paused) {
             stepPhysics();
-            driveRobot(dt, game.forwardHeld, game.backwardHeld);
+            driveRobot(game.frameTime, game.forwardHeld, game.backwardHeld);
             placeRobot();
-            updateBall(game.frameNumber, dt);
+            updateBall(game.frameNumber, game.frameTime);
         }
         game.frameTime = dt;
         ++game.frameNumber;
-        applyDriveKeys(game, w, a, s, d, dt);
+        applyDriveKeys(game, w, a, s, d, game.frameTime);
     }
 
     void frames(int count, float dt, bool w, bool a, bool s, bool d) {

@@ -94,7 +94,7 @@ namespace {
 
 // Drives a robot-sized capsule along +x over flat ground towards a box step `height` high whose
 // near face is at x = 5; returns where it ends.
-btVector3 driveAtStep(float height) {
+btVector3 driveAtStep(float height, ClimbingMode mode) {
     PhysicsWorld physics;
     const PhysicsMaterial* material = physics.createMaterial(0.1f, 0.1f, 0.1f);
     physics.addActor(
@@ -112,6 +112,7 @@ btVector3 driveAtStep(float height) {
     desc.height = 0.1f;
     desc.material = material;
     auto controller = CharacterController::create(physics.scene(), desc);
+    controller->setClimbingMode(mode);
     for (int i = 0; i < 100; ++i) controller->move(btVector3(0.2f, -0.16f, 0), 0.01f, frameDt);
     return controller->getPosition();
 }
@@ -119,15 +120,23 @@ btVector3 driveAtStep(float height) {
 }  // namespace
 
 TEST(RobotController, StepsOntoEdgesUpToTheStepOffsetAndIsStoppedByHigherOnes) {
-    const btVector3 low = driveAtStep(0.2f);
+    const btVector3 low = driveAtStep(0.2f, ClimbingMode::constrained);
     EXPECT_NEAR(low.x(), 20.0f, 1e-3f);
     EXPECT_NEAR(low.y(), restHeight + 0.2f, 0.01f);
 
     // The rounded bottom meets the 0.4 edge about a unit before the face; it stays there.
-    const btVector3 high = driveAtStep(0.4f);
+    const btVector3 high = driveAtStep(0.4f, ClimbingMode::constrained);
     EXPECT_GT(high.x(), 3.9f);
     EXPECT_LT(high.x(), 4.05f);
     EXPECT_NEAR(high.y(), restHeight, 0.01f);
+
+    // The easy way lets the rounded bottom ride up onto it; the robot is set to climb the
+    // constrained way.
+    const btVector3 easy = driveAtStep(0.4f, ClimbingMode::easy);
+    EXPECT_NEAR(easy.x(), 20.0f, 1e-3f);
+    EXPECT_NEAR(easy.y(), restHeight + 0.4f, 0.01f);
+    ArenaWorld world;
+    EXPECT_EQ(gController->getClimbingMode(), ClimbingMode::constrained);
 }
 
 TEST(RobotController, AnInvalidDescriptionMakesNoController) {
@@ -142,7 +151,20 @@ TEST(RobotController, AnInvalidDescriptionMakesNoController) {
     EXPECT_TRUE(desc.isValid());
     desc.stepOffset = 3.2f;  // taller than the capsule
     EXPECT_FALSE(desc.isValid());
-    desc.stepOffset = 0.25f;
+    desc.stepOffset = -0.1f;
+    EXPECT_FALSE(desc.isValid());
+    desc.stepOffset = 0.0f;
+    EXPECT_TRUE(desc.isValid());
+    desc.density = -1.0f;
+    EXPECT_FALSE(desc.isValid());
+    desc.density = 0.0f;
+    EXPECT_TRUE(desc.isValid());
+    desc.contactOffset = 0.0f;
+    EXPECT_FALSE(desc.isValid());
+    desc.contactOffset = 0.05f;
+    desc.slopeLimit = -0.1f;
+    EXPECT_FALSE(desc.isValid());
+    desc.slopeLimit = 0.2f;
     desc.position = btVector3(0, std::nanf(""), 0);
     EXPECT_FALSE(desc.isValid());
 }

@@ -56,8 +56,10 @@ TEST(SpeedLadder, ThresholdsThemselvesAreLeftAlone) {
 TEST(SpeedLadder, ReleasingBothKeysDecaysByOneMinusTheFrameTime) {
     EXPECT_FLOAT_EQ(nextDriveSpeed(10.0f, 0.1f, false, false), 9.0f);
     EXPECT_FLOAT_EQ(nextDriveSpeed(-10.0f, 0.25f, false, false), -7.5f);
-    // No lower bound on the factor: a frame longer than a second turns the speed round.
-    EXPECT_FLOAT_EQ(nextDriveSpeed(10.0f, 1.5f, false, false), -5.0f);
+    // A frame longer than a second stops the robot instead of turning it round.
+    EXPECT_FLOAT_EQ(nextDriveSpeed(10.0f, 1.0f, false, false), 0.0f);
+    EXPECT_FLOAT_EQ(nextDriveSpeed(10.0f, 1.5f, false, false), 0.0f);
+    EXPECT_FLOAT_EQ(nextDriveSpeed(-10.0f, 2.0f, false, false), 0.0f);
 }
 
 TEST(SpeedLadder, HoldingBothKeysCancelsTheKeysButNotTheLadder) {

@@ -5,13 +5,14 @@
 #include <glm/geometric.hpp>
 #include <glm/vec2.hpp>
 #include <iostream>
+#include <string>
 #include <vector>
 
 #include "ArenaWorld.h"
 #include "app/Rules.h"
 
-// A scripted player that proves the game can be won: with a fixed frame time of 1/60 s it
-// decides only which of W, A, S and D to hold, and the frames run the same calls as the frame
+// A scripted player that proves the game can be won: with a fixed frame time it decides only
+// which of W, A, S and D to hold, and the frames run the same calls as the frame
 // loop. It drives a lawn-mower route over the arena, climbs the ramp, mows the plateau strip,
 // and then picks off whatever tiles its passes missed.
 namespace {
@@ -140,22 +141,33 @@ private:
 
 }  // namespace
 
-TEST(ScriptedPlayer, MowsBothFieldsWithinTheTimeLimit) {
+// The same player at the frame rates of a slow software renderer, of the reference 60 frames
+// per second, of a fast display and of an uncapped graphics card: driving follows the real frame
+// time, so the route is the same and the game is won at each of them.
+class ScriptedPlayerAtFrameRate : public ::testing::TestWithParam<int> {};
+
+TEST_P(ScriptedPlayerAtFrameRate, MowsBothFieldsWithinTheTimeLimit) {
+    const float dt = 1.0f / static_cast<float>(GetParam());
     ArenaWorld world;
     ScriptedPlayer player(world);
-    const int frameLimit = static_cast<int>(240.0f / frameDt);
+    const int frameLimit = static_cast<int>(240.0f / dt);
     int frame = 0;
     bool won = false;
     float arenaClearedAt = -1.0f;
     for (; frame < frameLimit && !won; ++frame) {
         const Keys keys = player.decide();
-        world.frame(frameDt, keys.w, keys.a, keys.s, keys.d);
-        if (arenaClearedAt < 0.0f && isFieldMown(world.arenaTiles))
-            arenaClearedAt = frame * frameDt;
+        world.frame(dt, keys.w, keys.a, keys.s, keys.d);
+        if (arenaClearedAt < 0.0f && isFieldMown(world.arenaTiles)) arenaClearedAt = frame * dt;
         won = roundWon(isFieldMown(world.arenaTiles), isFieldMown(world.plateauTiles));
     }
-    std::cout << "arena cleared after " << arenaClearedAt << " s, both fields after "
-              << frame * frameDt << " s of game time; " << world.mownCount() << " of 2288 tiles"
-              << std::endl;
+    std::cout << "at 1/" << GetParam() << " s per frame: arena cleared after " << arenaClearedAt
+              << " s, both fields after " << frame * dt << " s; " << world.mownCount()
+              << " of 2288 tiles" << std::endl;
     EXPECT_TRUE(won);
 }
+
+INSTANTIATE_TEST_SUITE_P(FrameTimes, ScriptedPlayerAtFrameRate,
+                         ::testing::Values(30, 60, 144, 1000),
+                         [](const ::testing::TestParamInfo<int>& rate) {
+                             return "OneOver" + std::to_string(rate.param);
+                         });
