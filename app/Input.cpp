@@ -1,13 +1,20 @@
 #include "app/Input.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace {
-constexpr float orbitYawGain = 4.0f;    // degrees per pixel per second
-constexpr float orbitPitchGain = 2.0f;  // degrees per pixel per second
+// The orbit gains and the fly input were tuned at 60 frames per second, the rate the physics
+// step is made for, and are applied at that frame time whatever the real one: the same mouse
+// travel turns the view as far, and a held key flies the camera as fast, at any frame rate.
+constexpr float referenceFrameTime = physicsStep;
+constexpr float orbitYawGain = 4.0f * referenceFrameTime;    // degrees per pixel
+constexpr float orbitPitchGain = 2.0f * referenceFrameTime;  // degrees per pixel
 constexpr float orbitPitchMin = -45.0f;
 constexpr float orbitPitchMax = 15.0f;
-constexpr float flySpeed = 2.0f;
+// The camera flies a held key's input times 240 per second: 8 units a second.
+constexpr float flyInput = 2.0f * referenceFrameTime;
 constexpr int leftButton = 0;
 }  // namespace
 
@@ -39,13 +46,17 @@ void handleMouseButton(GameState& state, int button, int action) {
     if (action == actionRelease) state.leftButtonHeld = false;
 }
 
+int cursorCoordinate(double position) {
+    constexpr double limit = std::numeric_limits<int>::max() / 2;
+    if (std::isnan(position)) return 0;
+    return static_cast<int>(std::clamp(position, -limit, limit));
+}
+
 void updateOrbit(GameState& state, int cursorX, int cursorY) {
     float pitch = 0.0f;
     if (state.leftButtonHeld) {
-        state.orbitYaw -=
-            orbitYawGain * static_cast<float>(cursorX - state.lastCursorX) * state.frameTime;
-        pitch = state.orbitPitch +
-                orbitPitchGain * static_cast<float>(cursorY - state.lastCursorY) * state.frameTime;
+        state.orbitYaw -= orbitYawGain * static_cast<float>(cursorX - state.lastCursorX);
+        pitch = state.orbitPitch + orbitPitchGain * static_cast<float>(cursorY - state.lastCursorY);
     } else {
         state.orbitYaw = 0.0f;
     }
@@ -63,21 +74,21 @@ void applyDriveKeys(GameState& state, bool w, bool a, bool s, bool d, float dt) 
     // Forward is negative speed; S wins the fly input when both are held, A and D likewise.
     if (w) {
         if (!state.paused) state.driveSpeed -= driveAcceleration * dt;
-        state.flyForward = flySpeed * dt;
+        state.flyForward = flyInput;
     }
     if (s) {
         if (!state.paused) state.driveSpeed += driveAcceleration * dt;
-        state.flyForward = -flySpeed * dt;
+        state.flyForward = -flyInput;
     }
     if (!w && !s) state.flyForward = 0.0f;
 
     if (a) {
         if (!state.paused) state.robotHeading += turnRate * dt;
-        state.flyStrafe = -flySpeed * dt;
+        state.flyStrafe = -flyInput;
     }
     if (d) {
         if (!state.paused) state.robotHeading -= turnRate * dt;
-        state.flyStrafe = flySpeed * dt;
+        state.flyStrafe = flyInput;
     }
     if (!a && !d) state.flyStrafe = 0.0f;
 }

@@ -36,14 +36,20 @@ inline float scrollZoomDelta(double yOffset) {
     return -0.5f * static_cast<float>(yOffset);
 }
 
+// A coordinate of the captured cursor as the frame loop keeps it. The captured cursor is
+// virtual and unbounded; it is clamped to a range in which the difference of two positions
+// still fits an int before it is truncated (NaN counts as 0).
+int cursorCoordinate(double position);
+
 // Turns this frame's cursor position into orbit offsets. While the left button is held the
-// yaw follows the horizontal travel and the pitch the vertical travel, both scaled by the
-// frame time; when it is up both offsets return to 0. The pitch stays within [-45, 15].
-// The cursor position is remembered for the next frame in any case.
+// yaw follows the horizontal travel and the pitch the vertical travel, by a fixed angle per
+// pixel at any frame rate; when it is up both offsets return to 0. The pitch stays within
+// [-45, 15]. The cursor position is remembered for the next frame in any case.
 void updateOrbit(GameState& state, int cursorX, int cursorY);
 
 // The key read at the end of a frame: records which of W, A, S, D are held and applies them
-// over `dt` seconds. Driving and turning stand still while paused; the free-fly inputs do not.
+// over `dt` seconds. Driving and turning stand still while paused; the free-fly inputs do not,
+// and they are the same whatever `dt` is (the camera scales them by its frame time).
 void applyDriveKeys(GameState& state, bool w, bool a, bool s, bool d, float dt);
 
 // The frame clock: the time of the previous reading and the current frames-per-second interval.

@@ -2,6 +2,8 @@
 
 #include <glm/geometric.hpp>
 
+#include "app/GameState.h"
+#include "app/Input.h"
 #include "physics/Camera.h"
 
 TEST(Camera, ZoomStaysWithinFiveAndFifty) {
@@ -45,4 +47,23 @@ TEST(Camera, FreeFlyTurnsByHalfTheCursorStepRoundedTowardZero) {
     EXPECT_FLOAT_EQ(c.yaw, 0.0f);
     c.update(glm::vec3(0.0f), 0.0f, 0.0f, 1, 0, 0.0f, 0.0f, 0.016f);
     EXPECT_FLOAT_EQ(c.yaw, 0.0f);
+}
+
+TEST(Camera, AHeldFreeFlyKeyFliesEightUnitsASecondAtEveryFrameRate) {
+    for (int framesPerSecond : {30, 60, 144}) {
+        const float dt = 1.0f / static_cast<float>(framesPerSecond);
+        Camera c;
+        c.freeFly = true;  // looking along -z at yaw 0, pitch 0
+        GameState state;
+        state.paused = true;
+        // The frame loop's order: the camera flies the inputs of the last key read.
+        for (int frame = 0; frame < 2 * framesPerSecond; ++frame) {
+            c.update(glm::vec3(0.0f), 0.0f, 0.0f, 0, 0, state.flyForward, state.flyStrafe, dt);
+            applyDriveKeys(state, true, false, false, true, dt);  // W and D
+        }
+        // Two seconds held, less the first frame, which has no key read before it.
+        const float expected = 8.0f * (2.0f - dt);
+        EXPECT_NEAR(c.getPosition().z, -expected, 1e-3f) << framesPerSecond << " per second";
+        EXPECT_NEAR(c.getPosition().x, expected, 1e-3f) << framesPerSecond << " per second";
+    }
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "app/GameState.h"
 #include "app/Input.h"
 
@@ -59,16 +62,47 @@ TEST(MouseInput, OnlyTheLeftButtonCounts) {
 TEST(Orbit, FirstDeltaIsMeasuredFromTheOrigin) {
     GameState state;
     state.leftButtonHeld = true;
-    state.frameTime = 0.5f;
+    state.frameTime = 0.5f;  // a long frame turns no further than a short one
     updateOrbit(state, 10, 4);
-    EXPECT_FLOAT_EQ(state.orbitYaw, -4.0f * 10 * 0.5f);
-    EXPECT_FLOAT_EQ(state.orbitPitch, 2.0f * 4 * 0.5f);
+    EXPECT_FLOAT_EQ(state.orbitYaw, -4.0f * 10 / 60.0f);
+    EXPECT_FLOAT_EQ(state.orbitPitch, 2.0f * 4 / 60.0f);
     EXPECT_EQ(state.lastCursorX, 10);
     EXPECT_EQ(state.lastCursorY, 4);
 
-    updateOrbit(state, 12, 4);  // relative to the last position now
-    EXPECT_FLOAT_EQ(state.orbitYaw, -20.0f - 4.0f);
-    EXPECT_FLOAT_EQ(state.orbitPitch, 4.0f);
+    updateOrbit(state, 40, 4);  // relative to the last position now
+    EXPECT_FLOAT_EQ(state.orbitYaw, -4.0f * 40 / 60.0f);
+    EXPECT_FLOAT_EQ(state.orbitPitch, 2.0f * 4 / 60.0f);
+}
+
+TEST(Orbit, TheSameMouseTravelTurnsAsFarAtEveryFrameRate) {
+    // 120 pixels right and 90 down over one second of frames, as at 60 frames per second: 4 and
+    // 2 degrees per pixel per second of a 1/60 s frame, so 8 degrees of yaw and 3 of pitch.
+    for (int framesPerSecond : {30, 60, 144}) {
+        GameState state;
+        state.leftButtonHeld = true;
+        state.frameTime = 1.0f / static_cast<float>(framesPerSecond);
+        for (int frame = 1; frame <= framesPerSecond; ++frame) {
+            updateOrbit(state, 120 * frame / framesPerSecond, 90 * frame / framesPerSecond);
+        }
+        EXPECT_NEAR(state.orbitYaw, -8.0f, 1e-4f) << framesPerSecond << " frames per second";
+        EXPECT_NEAR(state.orbitPitch, 3.0f, 1e-4f) << framesPerSecond << " frames per second";
+    }
+}
+
+TEST(CursorInput, TheUnboundedCursorIsClampedBeforeItBecomesAnInt) {
+    EXPECT_EQ(cursorCoordinate(12.9), 12);
+    EXPECT_EQ(cursorCoordinate(-12.9), -12);
+    const int limit = std::numeric_limits<int>::max() / 2;
+    EXPECT_EQ(cursorCoordinate(1e300), limit);
+    EXPECT_EQ(cursorCoordinate(-1e300), -limit);
+    EXPECT_EQ(cursorCoordinate(std::numeric_limits<double>::infinity()), limit);
+    EXPECT_EQ(cursorCoordinate(std::nan("")), 0);
+    // The orbit's difference of two clamped positions cannot overflow.
+    GameState state;
+    state.leftButtonHeld = true;
+    updateOrbit(state, cursorCoordinate(-1e300), 0);
+    updateOrbit(state, cursorCoordinate(1e300), 0);
+    EXPECT_LT(state.orbitYaw, 0.0f);
 }
 
 TEST(Orbit, PitchStaysWithinItsRangeForAnyTravel) {
@@ -108,14 +142,16 @@ TEST(Orbit, ReleasingTheButtonZeroesBothOffsetsButTracksTheCursor) {
 TEST(DriveKeys, ForwardBackwardAndBoth) {
     GameState state;
     const float dt = 0.1f;
+    // The fly input is that of a 1/60 s frame at any frame time; the camera scales it.
+    const float fly = 2.0f / 60.0f;
     applyDriveKeys(state, true, false, false, false, dt);
     EXPECT_FLOAT_EQ(state.driveSpeed, -0.35f);
-    EXPECT_FLOAT_EQ(state.flyForward, 0.2f);
+    EXPECT_FLOAT_EQ(state.flyForward, fly);
     EXPECT_TRUE(state.forwardHeld);
 
     applyDriveKeys(state, true, false, true, false, dt);
     EXPECT_FLOAT_EQ(state.driveSpeed, -0.35f);  // both changes cancel out
-    EXPECT_FLOAT_EQ(state.flyForward, -0.2f);   // S wins the fly input
+    EXPECT_FLOAT_EQ(state.flyForward, -fly);    // S wins the fly input
 
     applyDriveKeys(state, false, false, false, false, dt);
     EXPECT_FLOAT_EQ(state.flyForward, 0.0f);
@@ -127,12 +163,13 @@ TEST(DriveKeys, ForwardBackwardAndBoth) {
 TEST(DriveKeys, TurningAndStrafing) {
     GameState state;
     const float dt = 0.2f;
+    const float fly = 2.0f / 60.0f;
     applyDriveKeys(state, false, true, false, false, dt);
     EXPECT_FLOAT_EQ(state.robotHeading, 27.0f);
-    EXPECT_FLOAT_EQ(state.flyStrafe, -0.4f);
+    EXPECT_FLOAT_EQ(state.flyStrafe, -fly);
     applyDriveKeys(state, false, true, false, true, dt);
     EXPECT_FLOAT_EQ(state.robotHeading, 27.0f);
-    EXPECT_FLOAT_EQ(state.flyStrafe, 0.4f);  // D wins the fly input
+    EXPECT_FLOAT_EQ(state.flyStrafe, fly);  // D wins the fly input
     applyDriveKeys(state, false, false, false, false, dt);
     EXPECT_FLOAT_EQ(state.flyStrafe, 0.0f);
 }
@@ -145,8 +182,8 @@ TEST(DriveKeys, PauseFreezesDrivingButNotFlying) {
     applyDriveKeys(state, true, true, false, false, 0.25f);
     EXPECT_FLOAT_EQ(state.driveSpeed, 1.5f);
     EXPECT_FLOAT_EQ(state.robotHeading, 30.0f);
-    EXPECT_FLOAT_EQ(state.flyForward, 0.5f);
-    EXPECT_FLOAT_EQ(state.flyStrafe, -0.5f);
+    EXPECT_FLOAT_EQ(state.flyForward, 2.0f / 60.0f);
+    EXPECT_FLOAT_EQ(state.flyStrafe, -2.0f / 60.0f);
     applyDriveKeys(state, false, false, true, true, 0.25f);
     EXPECT_FLOAT_EQ(state.driveSpeed, 1.5f);
     EXPECT_FLOAT_EQ(state.robotHeading, 30.0f);
