@@ -67,6 +67,12 @@ void scrollCallback(GLFWwindow* /*window*/, double /*xOffset*/, double yOffset) 
     camera.zoom(scrollZoomDelta(yOffset));
 }
 
+// The window's user pointer is its GameSession.
+void framebufferSizeCallback(GLFWwindow* window, int width, int height) {
+    static_cast<GameSession*>(glfwGetWindowUserPointer(window))->windowFramebuffer = {width,
+                                                                                      height};
+}
+
 // ---- Start-up steps. ----
 
 // A set-up failure of the window system, the window, the loader or the framework: nothing
@@ -103,6 +109,13 @@ void loadOpenGl() {
         failStartUp(std::string("Failed to init GLEW: ") +
                     reinterpret_cast<const char*>(glewGetErrorString(result)));
     }
+}
+
+void trackFramebufferSize(GameSession& session) {
+    glfwGetFramebufferSize(session.window, &session.windowFramebuffer.width,
+                           &session.windowFramebuffer.height);
+    glfwSetWindowUserPointer(session.window, &session);
+    glfwSetFramebufferSizeCallback(session.window, framebufferSizeCallback);
 }
 
 void installInput(GLFWwindow* window) {
@@ -143,7 +156,7 @@ CursorPosition readCursor(GLFWwindow* window) {
     double x = 0.0;
     double y = 0.0;
     glfwGetCursorPos(window, &x, &y);
-    return {static_cast<int>(x), static_cast<int>(y)};
+    return {cursorCoordinate(x), cursorCoordinate(y)};
 }
 
 void updateCamera(bool gameEnded, const CursorPosition& cursor) {
@@ -194,6 +207,7 @@ std::unique_ptr<GameSession> startGame(const Settings& settings) {
     registerDebugOutput();
     if (!initFramework()) failStartUp("Failed to init framework");
     installInput(s.window);
+    trackFramebufferSize(s);
     setInitialGlState();
 
     s.textShader = std::make_shared<Shader>("text.vert", "text.frag");
@@ -241,7 +255,11 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     Scene& scene = *s.scene;
 
     wakeBall();
-    if (!game.wireframeMode) s.offscreen->bind();
+    if (game.wireframeMode) {
+        OffscreenTarget::bindWindow(s.windowFramebuffer);
+    } else {
+        s.offscreen->bind();
+    }
     clearFrame();
     const CursorPosition cursor = readCursor(s.window);
     updateOrbit(game, cursor.x, cursor.y);
@@ -287,8 +305,7 @@ void runFrame(GameSession& s, FrameObserver* observer) {
 
     if (!game.wireframeMode) {
         // Leaves the depth test off for the HUD.
-        composeThroughEdgeShader(*s.edgeShader, *s.screenQuad, *s.offscreen, s.settings.width,
-                                 s.settings.height);
+        composeThroughEdgeShader(*s.edgeShader, *s.screenQuad, *s.offscreen, s.windowFramebuffer);
         phaseDone(FramePhase::PostProcessing);
     }
 

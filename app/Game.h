@@ -22,6 +22,9 @@ struct GameSession {
     Settings settings;
     glm::mat4 projection{1.0f};  // fixed for the run: the window cannot be resized
     GLFWwindow* window = nullptr;
+    // What the window system gave, which the final pass and the HUD fill. It is the size asked
+    // for, except where the window system decides otherwise (full screen without a mode switch).
+    FramebufferSize windowFramebuffer;
 
     // The three programs, shared by the materials, the text and the post-processing pass.
     std::shared_ptr<Shader> textShader;

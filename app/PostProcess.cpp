@@ -28,7 +28,8 @@ void ScreenQuad::draw() const {
 OffscreenTarget::OffscreenTarget(int width, int height)
     : framebuffer(GlFramebuffer::create()),
       colorTexture(GlTexture::create()),
-      depthStencil(GlRenderbuffer::create()) {
+      depthStencil(GlRenderbuffer::create()),
+      targetSize{width, height} {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer.get());
 
     glBindTexture(GL_TEXTURE_2D, colorTexture.get());
@@ -52,10 +53,12 @@ OffscreenTarget::OffscreenTarget(int width, int height)
 
 void OffscreenTarget::bind() const {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer.get());
+    glViewport(0, 0, targetSize.width, targetSize.height);
 }
 
-void OffscreenTarget::bindWindow() {
+void OffscreenTarget::bindWindow(FramebufferSize window) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, window.width, window.height);
 }
 
 void prepareEdgeShader(Shader& edgeShader) {
@@ -64,14 +67,14 @@ void prepareEdgeShader(Shader& edgeShader) {
 }
 
 void composeThroughEdgeShader(Shader& edgeShader, const ScreenQuad& quad,
-                              const OffscreenTarget& target, int width, int height) {
-    OffscreenTarget::bindWindow();
+                              const OffscreenTarget& target, FramebufferSize window) {
+    OffscreenTarget::bindWindow(window);
     glDisable(GL_DEPTH_TEST);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     edgeShader.use();
-    edgeShader.setUniform("width", width);
-    edgeShader.setUniform("height", height);
+    edgeShader.setUniform("width", target.size().width);
+    edgeShader.setUniform("height", target.size().height);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, target.getColorTexture());
     quad.draw();

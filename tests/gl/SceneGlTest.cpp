@@ -134,9 +134,18 @@ TEST_F(PostProcessGlTest, OffscreenTargetHasTheWindowSize) {
     EXPECT_EQ(height, 768);
     EXPECT_EQ(format, GL_DEPTH24_STENCIL8);
 
+    // Binding a framebuffer sets the viewport to all of it.
     target.bind();
     EXPECT_EQ(integer(GL_FRAMEBUFFER_BINDING), static_cast<GLint>(target.getFramebuffer()));
-    OffscreenTarget::bindWindow();
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 1024);
+    EXPECT_EQ(viewport[3], 768);
+    OffscreenTarget::bindWindow({640, 480});
+    EXPECT_EQ(integer(GL_FRAMEBUFFER_BINDING), 0);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 480);
 }
 
 TEST_F(PostProcessGlTest, EdgePassOutlinesAContrastEdgeAndGetsTheWindowSize) {
@@ -149,7 +158,6 @@ TEST_F(PostProcessGlTest, EdgePassOutlinesAContrastEdgeAndGetsTheWindowSize) {
 
     // A white image whose left half is black.
     target.bind();
-    glViewport(0, 0, size, size);
     glClearColor(1, 1, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_SCISSOR_TEST);
@@ -159,7 +167,7 @@ TEST_F(PostProcessGlTest, EdgePassOutlinesAContrastEdgeAndGetsTheWindowSize) {
     glDisable(GL_SCISSOR_TEST);
 
     glEnable(GL_DEPTH_TEST);
-    composeThroughEdgeShader(edge, quad, target, size, size);
+    composeThroughEdgeShader(edge, quad, target, {size, size});
     EXPECT_EQ(uniformInt(edge, "width"), size);
     EXPECT_EQ(uniformInt(edge, "height"), size);
     EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), GL_FALSE);

@@ -124,8 +124,7 @@ void runFloorFrame(GameSession& s) {
     glEnable(GL_DEPTH_TEST);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    composeThroughEdgeShader(*s.edgeShader, *s.screenQuad, *s.offscreen, s.settings.width,
-                             s.settings.height);
+    composeThroughEdgeShader(*s.edgeShader, *s.screenQuad, *s.offscreen, s.windowFramebuffer);
     const float now = static_cast<float>(glfwGetTime());
     readClock(s.clock, game, now);
     const Countdown countdown = runCountdown(game, now, s.startTime);
