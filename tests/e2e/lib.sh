@@ -16,7 +16,13 @@ WINDOW_ID=""
 
 source "$SOURCE_DIR/tools/xvfb.sh"
 
+# TESSEL_E2E_KEEP=FOLDER keeps each test's screenshots and game output there, for a look at what
+# a test saw.
 cleanup() {
+    if [ -n "${TESSEL_E2E_KEEP:-}" ]; then
+        local keep="$TESSEL_E2E_KEEP/$(basename "$0" .sh)"
+        mkdir -p "$keep" && cp "$WORK_DIR"/*.png "$WORK_DIR"/*.log "$keep/" 2>/dev/null
+    fi
     if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then kill "$GAME_PID" 2>/dev/null; fi
     if [ -n "$XVFB_PID" ] && kill -0 "$XVFB_PID" 2>/dev/null; then kill "$XVFB_PID" 2>/dev/null; fi
     rm -rf "$WORK_DIR"
@@ -37,9 +43,13 @@ copy_assets() {
     cp -r "$SOURCE_DIR/assets" "$WORK_DIR/assets"
 }
 
-# Starts a private Xvfb for this test and exports DISPLAY.
+# Starts a private Xvfb for this test and exports DISPLAY; its screen is the size of the game's
+# window (800 x 600) unless one is given. The pointer starts in the middle of the screen, so it
+# is already where the game centres it when it captures the cursor. (Elsewhere, the jump to the
+# centre would reach the game as mouse travel in its first frame, and turn the camera of a game
+# paused by then, whose camera flies freely. Xvfb's pointer cannot be moved by xdotool.)
 start_xvfb() {
-    start_private_xvfb "$WORK_DIR" || fail "Xvfb did not start"
+    start_private_xvfb "$WORK_DIR" "${1:-800x600}" || fail "Xvfb did not start"
 }
 
 # Starts the game in the background from the working folder; its output goes to GAME_LOG.
@@ -76,6 +86,60 @@ hold_key() {
 # Captures the game window into a PNG file.
 screenshot() {
     import -window "$WINDOW_ID" "$1" || fail "screenshot failed"
+}
+
+# Fraction (0 to 1) of the pixels of a region WxH+X+Y that are strongly red: the HUD's colour.
+red_fraction() {
+    convert "$1" -crop "$2" +repage -fx '(r > 0.6 && g < 0.35 && b < 0.35) ? 1 : 0' \
+        -format '%[fx:mean]' info:
+}
+
+# Polls until a condition holds, taking a fresh screenshot into $WORK_DIR/poll.png before each
+# try; fails the test with DESCRIPTION if it does not hold within LIMIT seconds. The condition
+# is a command that reads the screenshot. Waiting for what a test looks at, rather than for a
+# number of seconds, keeps the tests independent of how fast the machine draws.
+#   wait_until LIMIT DESCRIPTION COMMAND...
+wait_until() {
+    local limit=$1 description=$2
+    shift 2
+    local deadline=$((SECONDS + limit))
+    while :; do
+        import -window "$WINDOW_ID" "$WORK_DIR/poll.png" 2>/dev/null && "$@" && return 0
+        [ "$SECONDS" -ge "$deadline" ] && fail "$description (waited $limit s)"
+        kill -0 "$GAME_PID" 2>/dev/null || fail "$description (the game ended)"
+        sleep 0.2
+    done
+}
+
+# The sky at the top of the frame is the white clear colour: the frame loop has drawn (a window
+# that has not been drawn into yet is black).
+sky_is_white() {
+    at_least "$(mean_brightness "$WORK_DIR/poll.png" "${SKY_REGION:-300x30+480+5}")" 0.99
+}
+wait_for_drawn_frame() {
+    wait_until 60 "the game drew no frame" sky_is_white
+}
+
+# The HUD's status line reads the red "- PAUSED -" (the countdown is black until its last ten
+# seconds).
+status_is_paused() {
+    at_least "$(red_fraction "$WORK_DIR/poll.png" "${STATUS_REGION:-340x50+5+5}")" 0.03
+}
+status_is_running() {
+    at_least 0.005 "$(red_fraction "$WORK_DIR/poll.png" "${STATUS_REGION:-340x50+5+5}")"
+}
+
+# F4 acts on its release, in the frame after it arrives. Sent as soon as the window exists, it
+# pauses the game within its first few frames, before the ball has rolled into view from behind
+# the camera, so that everything a test then looks at stands still (only the smoke goes on).
+# Waits until the HUD says so.
+pause_game() {
+    xdotool key --window "$WINDOW_ID" F4
+    wait_until 60 "the game did not pause" status_is_paused
+}
+resume_game() {
+    xdotool key --window "$WINDOW_ID" F4
+    wait_until 60 "the game did not resume" status_is_running
 }
 
 # Mean brightness (0 to 1) of a region WxH+X+Y of an image, or of the whole image.

@@ -18,7 +18,7 @@ start_game
 wait_for_window
 geometry=$(xdotool getwindowgeometry "$WINDOW_ID" | awk '/Geometry:/ { print $2 }')
 [ "$geometry" = "800x600" ] || fail "window is $geometry, expected the default 800x600"
-sleep 2
+wait_for_drawn_frame
 hold_key w 1.5
 hold_key a 0.5
 sleep 1
