@@ -1,5 +1,6 @@
-# Debian 12 packages for building and playing, and the extra ones for the test suite.
-# Sourced by play.sh and test.sh; ensure_packages installs only when something is missing.
+# Debian 12 packages for building and playing, the extra ones for the test suite, and those
+# for building and checking the Debian package. Sourced by the scripts in tools/;
+# ensure_packages installs only when something is missing.
 
 BUILD_PACKAGES=(
     cmake g++ make pkg-config
@@ -10,6 +11,12 @@ BUILD_PACKAGES=(
 TEST_PACKAGES=(
     libgtest-dev xvfb xauth xdotool imagemagick mesa-utils
     clang libclang-rt-14-dev
+)
+
+# dpkg-buildpackage and debhelper build the package; lintian, desktop-file-validate and man
+# check it; the font package is the one the installed game links its font to.
+PACKAGE_PACKAGES=(
+    dpkg-dev debhelper lintian desktop-file-utils man-db fonts-crosextra-carlito
 )
 
 package_installed() {

@@ -9,7 +9,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 source tools/packages.sh
-ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" || exit 1
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" || exit 1
 
 jobs=$(nproc)
 work=$(mktemp -d)
