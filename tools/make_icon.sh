@@ -4,9 +4,9 @@
 # the robot's front and crops the window around the robot. Writes
 # debian/icons/<size>x<size>/tessel.png for 256, 128, 64, 48 and 32 pixels. Run after building:
 #   bash tools/make_icon.sh [path-to-tessel]   (default build/tessel)
-# The orbit speed follows the frame time, so the angle differs from run to run: look at the
-# result and rerun, or change the number of orbit steps with TESSEL_ICON_ORBIT_STEPS (default
-# 21, a three-quarter view of the robot at about 8 frames a second). The icons are kept in the
+# The orbit turns a fixed angle per pixel of mouse travel (4/60 degree of yaw, 2/60 of pitch),
+# so TESSEL_ICON_ORBIT_STEPS steps of 30 pixels right and 15 up (default 22) give the same
+# three-quarter view of the robot's front at any frame rate. The icons are kept in the
 # repository; the package build never runs this.
 set -eo pipefail
 
@@ -35,8 +35,8 @@ sleep 1
 # Orbit round to the robot's front with the left button held; the view snaps back behind the
 # robot when the button is released, so the shot is taken while it is held.
 xdotool mousedown --window "$WINDOW_ID" 1
-for _ in $(seq "${TESSEL_ICON_ORBIT_STEPS:-21}"); do
-    xdotool mousemove_relative -- 30 -2
+for _ in $(seq "${TESSEL_ICON_ORBIT_STEPS:-22}"); do
+    xdotool mousemove_relative -- 30 -15
     sleep 0.2
 done
 sleep 1
