@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "GlTestContext.h"
 #include "effects/DebugOutput.h"
@@ -87,11 +88,36 @@ TEST_F(FrameworkGlTest, KeepsAProgramThatIsAlreadyCurrent) {
     EXPECT_EQ(static_cast<GLuint>(currentProgram()), own->getProgram());
 }
 
-TEST_F(FrameworkGlTest, ShaderBuildsFromTheShippedFiles) {
-    Shader edge("edge.vert", "edge.frag");
-    EXPECT_TRUE(glIsProgram(edge.getProgram()));
-    Shader text("text.vert", "text.frag");
-    EXPECT_NE(text.getProgram(), edge.getProgram());
+TEST_F(FrameworkGlTest, TheShippedShadersLinkWithEveryUniformTheGameSets) {
+    // A broken shipped file ends the process at its fatal stop, which fails this test too. A
+    // program that links but has lost a uniform the game sets would draw wrongly in silence:
+    // each name below must be an active uniform of its program.
+    const struct {
+        const char* vertex;
+        const char* fragment;
+        std::vector<const char*> uniforms;
+    } programs[] = {
+        {"text.vert", "text.frag", {"projection", "textColor"}},
+        {"texture.vert",
+         "texture.frag",
+         {"modelMatrix", "normalMatrix", "viewProjMatrix", "camera_world", "materialCoefficients",
+          "specularAlpha", "diffuseTexture", "dirL.color", "dirL.direction", "pointL.color",
+          "pointL.position", "pointL.attenuation"}},
+        {"edge.vert", "edge.frag", {"screenTexture", "width", "height"}},
+        {"particle.vert",
+         "particle.frag",
+         {"projMatrix", "viewMatrix", "modelMatrix", "diffuseTexture", "alphaAdd"}},
+    };
+    for (const auto& files : programs) {
+        Shader shader(files.vertex, files.fragment);
+        GLint linked = GL_FALSE;
+        glGetProgramiv(shader.getProgram(), GL_LINK_STATUS, &linked);
+        EXPECT_EQ(linked, GL_TRUE) << files.vertex;
+        for (const char* name : files.uniforms) {
+            EXPECT_GE(glGetUniformLocation(shader.getProgram(), name), 0)
+                << name << " in " << files.vertex << " / " << files.fragment;
+        }
+    }
 }
 
 TEST_F(FrameworkGlTest, DriverMessagesArriveThroughTheRegisteredCallback) {

@@ -226,10 +226,13 @@ TEST_F(LightsGlTest, PerFrameUniformsReachTheSceneProgram) {
     const glm::mat4 projection = glm::perspective(1.0f, 4.0f / 3.0f, 0.1f, 100.0f);
     PointLight lamp = makeRobotLamp(2.0f);
     lamp.position = glm::vec3(0, 5, 0);
+    const GLuint program = shader->getProgram();
+    // A lit frame first, so that the dark sun below has to be uploaded to read as black.
+    setPerFrameUniforms(shader.get(), &viewer, makeSunLight(1.0f), lamp, projection);
+    EXPECT_EQ(uniformVec3(program, "dirL.color"), glm::vec3(0.8f));
     Shader::unuse();
     setPerFrameUniforms(shader.get(), &viewer, makeSunLight(0.0f), lamp, projection);
 
-    const GLuint program = shader->getProgram();
     EXPECT_EQ(integer(GL_CURRENT_PROGRAM), static_cast<GLint>(program));
     EXPECT_EQ(uniformMat4(program, "viewProjMatrix"), projection);
     EXPECT_EQ(uniformVec3(program, "camera_world"), glm::vec3(1, 2, 3));
