@@ -93,18 +93,16 @@ void createPlateauCollider(const PhysicsMaterial& material) {
                  btTransform(btQuaternion::getIdentity(), btVector3(-104, 3.5f, 0)));
 }
 
-std::unique_ptr<GrassField> createArenaField(std::shared_ptr<Material> grassMaterial) {
-    FieldLayout layout = arenaFieldLayout();
-    TileGrid tiles = createTiles(layout, gPhysics);
-    return std::make_unique<GrassField>(std::move(layout.modelMatrices), std::move(tiles),
+std::unique_ptr<GrassField> createArenaField(TileGrid tiles,
+                                             std::shared_ptr<Material> grassMaterial) {
+    return std::make_unique<GrassField>(arenaFieldLayout().modelMatrices, std::move(tiles),
                                         createBoxGeometry(1.5f, 1.5f, 1.5f, 1.0f, 1.0f),
                                         std::move(grassMaterial));
 }
 
-std::unique_ptr<GrassField> createPlateauField(std::shared_ptr<Material> grassMaterial) {
-    FieldLayout layout = plateauFieldLayout();
-    TileGrid tiles = createTiles(layout, gPhysics);
-    return std::make_unique<GrassField>(std::move(layout.modelMatrices), std::move(tiles),
+std::unique_ptr<GrassField> createPlateauField(TileGrid tiles,
+                                               std::shared_ptr<Material> grassMaterial) {
+    return std::make_unique<GrassField>(plateauFieldLayout().modelMatrices, std::move(tiles),
                                         createBoxGeometry(1.5f, 1.0f, 1.5f, 1.0f, 1.0f),
                                         std::move(grassMaterial));
 }

@@ -39,15 +39,17 @@ void applyRobotActorSettings();
 void createRampCollider(const PhysicsMaterial& material);
 void createPlateauCollider(const PhysicsMaterial& material);
 
-// The two fields, drawn with the grass material.
-std::unique_ptr<GrassField> createArenaField(std::shared_ptr<Material> grassMaterial);
-std::unique_ptr<GrassField> createPlateauField(std::shared_ptr<Material> grassMaterial);
-
-// The arena's physics as start-up builds it, with nothing drawn: the world, the robot actor's
-// settings, the ramp and plateau colliders, the triggers of both fields and the ball's inertia.
-// The physics tests and the benchmark drive it without a window.
+// The arena's physics, with nothing drawn: the world, the robot actor's settings, the ramp and
+// plateau colliders, the triggers of both fields and the ball's inertia. Start-up builds it
+// here, and so do the physics tests and the benchmark, which drive it without a window.
 struct ArenaPhysics {
     TileGrid arenaTiles;
     TileGrid plateauTiles;
 };
 ArenaPhysics buildArenaPhysics();
+
+// The two fields over their tiles, drawn with the grass material.
+std::unique_ptr<GrassField> createArenaField(TileGrid tiles,
+                                             std::shared_ptr<Material> grassMaterial);
+std::unique_ptr<GrassField> createPlateauField(TileGrid tiles,
+                                               std::shared_ptr<Material> grassMaterial);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/Arena.h"
 #include "app/Fatal.h"
@@ -231,20 +232,16 @@ std::unique_ptr<GameSession> startGame(const Settings& settings) {
     s.startTime = readClockSeconds();
     startClock(s.clock, game, s.startTime);
 
-    // Physics world (initPhysics), then the robot actor's settings, the ramp and plateau
-    // colliders with their drawables, the arena and plateau grass fields, the smoke particle
-    // system (500, 500, projection) and the ball's inertia.
-    initPhysics();
-    const PhysicsMaterial* colliderMaterial = createColliderMaterial();
-    applyRobotActorSettings();
-    createRampCollider(*colliderMaterial);
+    // The physics arena: the world (initPhysics), the robot actor's settings, the ramp and
+    // plateau colliders, the triggers of both grass fields and the ball's inertia. Then what
+    // draws it: the ramp and the plateau, the two fields over their tiles, and the smoke
+    // particle system (500, 500, projection).
+    ArenaPhysics arena = buildArenaPhysics();
     createRampDrawable(*s.scene);
-    createPlateauCollider(*colliderMaterial);
     createPlateauDrawable(*s.scene);
-    s.arenaField = createArenaField(s.scene->grassMaterial);
-    s.plateauField = createPlateauField(s.scene->grassMaterial);
+    s.arenaField = createArenaField(std::move(arena.arenaTiles), s.scene->grassMaterial);
+    s.plateauField = createPlateauField(std::move(arena.plateauTiles), s.scene->grassMaterial);
     s.smoke = std::make_unique<ParticleSystem>(500, 500, s.projection);
-    setBallInertia();
     return session;
 }
 
