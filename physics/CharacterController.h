@@ -51,15 +51,12 @@ public:
     CharacterController& operator=(const CharacterController&) = delete;
 
     // Moves by `displacement`, made over `elapsedTime` seconds. Sideways motion shorter than
-    // `minDistance` is not made at once, so that tiny moves cannot make the capsule jitter: it is
-    // kept and added to the next move, so that no distance is lost at high frame rates.
+    // `minDistance` is not made at once, which keeps tiny moves from making the capsule jitter;
+    // it is kept and added to the next move instead, so no distance is lost at high frame rates.
     void move(const btVector3& displacement, float minDistance, float elapsedTime);
     // Puts the capsule's centre at `position` without sweeping, at rest.
     void setPosition(const btVector3& position);
     btVector3 getPosition() const { return position; }
-    // How fast the last move carried the robot (including the motion kept for later), in units
-    // per second of the move's elapsed time. It is what the ball feels when they touch.
-    btVector3 getVelocity() const { return velocity; }
     // Hands the kinematic body its velocity for the step about to be simulated. Bullet would
     // take the distance the body moved since the last step over the step's length instead; the
     // moves follow the real frame time, the steps do not, and that velocity would push the ball
@@ -103,6 +100,8 @@ private:
     ClimbingMode climbingMode;
     btVector3 position;
     btVector3 pendingSideways{0, 0, 0};  // short sideways motion kept for the next move
+    // How fast the last move carried the robot, the motion kept for later included, per second
+    // of the move's elapsed time: what the ball feels when they touch.
     btVector3 velocity{0, 0, 0};
     btCapsuleShape shape;
     btDefaultMotionState motionState;
