@@ -14,14 +14,19 @@ rc=$?
 
 for heading in "==== Tessel frame benchmark ====" "Start-up" "Game frame (as the game runs it)" \
     "Time per phase in ms (glFinish after every phase)" \
-    "Floor (same window, post-processing pass and HUD, no scene)"; do
+    "Floor (same window, post-processing pass and HUD, no scene)" \
+    "Bare window (cleared and swapped, nothing drawn)" \
+    "Paired blocks (game, floor and bare window in turn)"; do
     expect_output_line "$heading"
 done
 for row in "frames per second (median)" "frame time 99th percentile" "to the first frame shown" \
     "physics step" "grass fields" "post-processing pass" "swap and events" "whole frame" \
-    "game / floor, median frame time" "step + robot move + triggers, p99"; do
+    "game / floor, median frame time" "step + robot move + triggers, p99" \
+    "game / floor, median of the blocks" "floor / bare, median of the blocks" \
+    "platform: bare window" "fixed passes: floor - bare window" "scene: game - floor"; do
     grep -qF -- "  $row" "$GAME_LOG" || fail "no row '$row'"
 done
+grep -q "^  blocks  *1 of each kind, up to 10 frames each$" "$GAME_LOG" || fail "not one block of 5"
 grep -q "^Physics alone (20 steps of 1/60 s, 2288 grass tiles at the start)$" "$GAME_LOG" ||
     fail "physics run without all 2288 tiles"
 

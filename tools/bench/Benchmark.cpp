@@ -1,6 +1,7 @@
 // The frame benchmark: runs the game's own start-up, frames and shutdown at 800 x 600 with a
-// scripted drive and prints what a frame costs, phase by phase, against a floor frame that only
-// composes an empty image and draws the HUD; then times the physics on its own. Run it from the
+// scripted drive and prints what a frame costs, phase by phase, against two lower references run
+// in turn with it: a floor frame that only composes an empty image and draws the HUD, and a bare
+// window that is cleared and swapped; then times the physics on its own. Run it from the
 // repository root (it reads assets/) on an X display; tools/bench.sh does both.
 
 #include <GL/glew.h>
@@ -38,6 +39,9 @@ double millisecondsBetween(Clock::time_point from, Clock::time_point to) {
 constexpr int benchWidth = 800;
 constexpr int benchHeight = 600;
 constexpr int warmUpFrames = 60;
+// Frames of one kind in a row before the next kind takes over: short enough that a change of
+// load on the machine reaches all three kinds alike, long enough for a median per block.
+constexpr int blockFrames = 10;
 
 // The figures are gathered here and printed together at the end, after whatever the game
 // itself prints while it runs (font loading, smoke warnings).
@@ -116,6 +120,15 @@ std::vector<double> timeFrames(int count, Frame&& frame) {
     return times;
 }
 
+// The frames of one block: one untimed lead-in frame and a glFinish, so that no block pays for
+// work that the block before left queued, then `count` timed frames.
+template <typename Frame>
+std::vector<double> timeBlock(int count, Frame&& frame) {
+    frame();
+    glFinish();
+    return timeFrames(count, frame);
+}
+
 // The cost of the window itself: the game's frame without a scene. The cleared off-screen
 // image goes through the edge pass, the HUD is drawn with the live countdown, and the buffers
 // are swapped, in the same order and with the same calls as the game's frame.
@@ -136,6 +149,42 @@ void runFloorFrame(GameSession& s) {
     countFrame(s.clock, game, s.clock.previousTime);
 }
 
+// The platform alone: the window's own framebuffer cleared and swapped, events polled, nothing
+// drawn.
+void runBareFrame(GameSession& s) {
+    OffscreenTarget::bindWindow();
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glfwSwapBuffers(s.window);
+    glfwPollEvents();
+}
+
+// The three kinds of frame, in blocks taken in turn: game, floor, bare window, game, ...
+struct InterleavedRun {
+    std::vector<std::vector<double>> game;
+    std::vector<std::vector<double>> floor;
+    std::vector<std::vector<double>> bare;
+};
+
+InterleavedRun runInterleaved(GameSession& s, BenchObserver& observer, int frames) {
+    InterleavedRun run;
+    for (int done = 0; done < frames; done += blockFrames) {
+        const int count = std::min(blockFrames, frames - done);
+        run.game.push_back(timeBlock(count, [&] { runFrame(s, &observer); }));
+        run.floor.push_back(timeBlock(count, [&] { runFloorFrame(s); }));
+        run.bare.push_back(timeBlock(count, [&] { runBareFrame(s); }));
+    }
+    return run;
+}
+
+std::vector<double> allFrames(const std::vector<std::vector<double>>& blocks) {
+    std::vector<double> frames;
+    for (const std::vector<double>& block : blocks) {
+        frames.insert(frames.end(), block.begin(), block.end());
+    }
+    return frames;
+}
+
 std::string fixed(double value, int decimals = 2) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
@@ -153,6 +202,29 @@ void printFrameSummary(const Summary& frames) {
     printRow("frame time median", fixed(frames.median) + " ms");
     printRow("frame time 1st percentile", fixed(frames.p1) + " ms");
     printRow("frame time 99th percentile", fixed(frames.p99) + " ms");
+}
+
+// A median and the middle half of per-block figures: "3.61 x (middle half 3.40 to 3.80 x)".
+std::string spreadText(const Spread& spread, const std::string& unit) {
+    return fixed(spread.median) + unit + " (middle half " + fixed(spread.lowerQuartile) + " to " +
+           fixed(spread.upperQuartile) + unit + ")";
+}
+
+void printPairedBlocks(const InterleavedRun& run) {
+    const std::vector<double> game = blockMedians(run.game);
+    const std::vector<double> floor = blockMedians(run.floor);
+    const std::vector<double> bare = blockMedians(run.bare);
+    report << "\nPaired blocks (game, floor and bare window in turn)\n";
+    printRow("blocks", std::to_string(run.game.size()) + " of each kind, up to " +
+                           std::to_string(blockFrames) + " frames each");
+    printRow("game / floor, median of the blocks",
+             spreadText(spreadOf(pairedRatios(game, floor)), " x"));
+    printRow("floor / bare, median of the blocks",
+             spreadText(spreadOf(pairedRatios(floor, bare)), " x"));
+    printRow("platform: bare window", spreadText(spreadOf(bare), " ms"));
+    printRow("fixed passes: floor - bare window",
+             spreadText(spreadOf(pairedDifferences(floor, bare)), " ms"));
+    printRow("scene: game - floor", spreadText(spreadOf(pairedDifferences(game, floor)), " ms"));
 }
 
 void printPhases(const std::vector<std::array<double, framePhaseCount>>& rows) {
@@ -270,6 +342,8 @@ int main(int argc, char** argv) {
     printRow("window", std::to_string(settings.width) + " x " + std::to_string(settings.height));
     printRow("frames per run", std::to_string(options.frames) + " (after " +
                                    std::to_string(warmUpFrames) + " warm-up frames)");
+    printRow("blocks", "game, floor and bare window in turn, " + std::to_string(blockFrames) +
+                           " frames each");
 
     report << "\nStart-up\n";
     printRow("to the first frame shown",
@@ -282,21 +356,23 @@ int main(int argc, char** argv) {
     for (int i = 0; i < warmUpFrames; ++i) runFrame(*session, &warmUp);
 
     BenchObserver asPlayed(false);
-    const Summary gameFrames =
-        summarize(timeFrames(options.frames, [&] { runFrame(*session, &asPlayed); }));
-    report << "\nGame frame (as the game runs it)\n";
-    printFrameSummary(gameFrames);
+    const InterleavedRun interleaved = runInterleaved(*session, asPlayed, options.frames);
+    const Summary gameFrames = summarize(allFrames(interleaved.game));
+    const Summary floorFrames = summarize(allFrames(interleaved.floor));
+    const Summary bareFrames = summarize(allFrames(interleaved.bare));
 
     BenchObserver phased(true);
     timeFrames(options.frames, [&] {
         phased.beginFrame();
         runFrame(*session, &phased);
     });
+
+    report << "\nGame frame (as the game runs it)\n";
+    printFrameSummary(gameFrames);
+
     report << "\nTime per phase in ms (glFinish after every phase)\n";
     printPhases(phased.phaseTimes);
 
-    const Summary floorFrames =
-        summarize(timeFrames(options.frames, [&] { runFloorFrame(*session); }));
     report << "\nFloor (same window, post-processing pass and HUD, no scene)\n";
     printFrameSummary(floorFrames);
     printRow("game / floor, median frame time",
@@ -312,6 +388,11 @@ int main(int argc, char** argv) {
         return standing;
     }();
     printRow("grass tiles left after the drive", std::to_string(tilesLeftStanding));
+
+    report << "\nBare window (cleared and swapped, nothing drawn)\n";
+    printFrameSummary(bareFrames);
+
+    printPairedBlocks(interleaved);
 
     shutdownGame(*session);
 

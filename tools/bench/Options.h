@@ -8,7 +8,7 @@
 // The frame benchmark's command line:
 //   tessel_bench [--frames N] [--physics-steps N]
 struct BenchOptions {
-    int frames = 600;         // frames in each of the three runs (game, phases, floor)
+    int frames = 600;         // frames of each kind (game, floor, bare window; and the phases run)
     int physicsSteps = 3000;  // steps of the physics-only run
 };
 
