@@ -1,9 +1,12 @@
 # The frame benchmark runs the game's start-up and a handful of frames of each run, prints every
-# section of its report and ends cleanly. Only that it runs is checked, never how fast.
+# section of its report and ends cleanly; a short picture run writes an image of the window's
+# size that compares equal to itself. Only that it runs is checked, never how fast.
 source "$(dirname "$0")/lib.sh"
 
 BENCH="$(dirname "$TESSEL")/tools/bench/tessel_bench"
+COMPARE="$(dirname "$TESSEL")/tools/bench/tessel_compare_pictures"
 [ -x "$BENCH" ] || fail "no benchmark binary at $BENCH"
+[ -x "$COMPARE" ] || fail "no picture comparer at $COMPARE"
 
 copy_assets
 start_xvfb
@@ -30,10 +33,27 @@ grep -q "^  blocks  *1 of each kind, up to 10 frames each$" "$GAME_LOG" || fail 
 grep -q "^Physics alone (20 steps of 1/60 s, 2288 grass tiles at the start)$" "$GAME_LOG" ||
     fail "physics run without all 2288 tiles"
 
-# A bad argument is refused with a message and exit code 2 before any window opens.
+# A picture of three frames: a binary PPM of the 800 x 600 window, equal to itself.
+picture="$WORK_DIR/picture.ppm"
+(cd "$WORK_DIR" && exec timeout 120 "$BENCH" --frames 3 --picture "$picture" </dev/null \
+    >"$GAME_LOG" 2>&1)
+rc=$?
+[ "$rc" -eq 0 ] || fail "picture run exit code $rc"
+[ -f "$picture" ] || fail "no picture written"
+[ "$(head -c 15 "$picture")" = "$(printf 'P6\n800 600\n255\n')" ] || fail "not an 800 x 600 PPM"
+[ "$(stat -c %s "$picture")" -eq $((15 + 800 * 600 * 3)) ] || fail "picture of the wrong length"
+grep -qF "  written to" "$GAME_LOG" || fail "the picture run did not say where it wrote"
+"$COMPARE" "$picture" "$picture" >"$WORK_DIR/compare.log" 2>&1 || fail "picture differs from itself"
+grep -q "^  largest channel difference  *0 of 255$" "$WORK_DIR/compare.log" ||
+    fail "no largest difference of 0 against itself"
+
+# Bad arguments are refused with a message and exit code 2 before any window opens.
 (cd "$WORK_DIR" && timeout 30 "$BENCH" --frames many </dev/null >"$WORK_DIR/bad.log" 2>&1)
 rc=$?
 [ "$rc" -eq 2 ] || fail "bad argument gave exit code $rc, expected 2"
 grep -q "^tessel_bench: --frames wants a whole number" "$WORK_DIR/bad.log" ||
     fail "no message for a bad argument"
+"$COMPARE" "$picture" "$WORK_DIR/missing.ppm" >"$WORK_DIR/bad.log" 2>&1
+rc=$?
+[ "$rc" -eq 2 ] || fail "comparing with a missing picture gave exit code $rc, expected 2"
 echo PASS

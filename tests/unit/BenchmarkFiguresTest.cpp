@@ -111,3 +111,22 @@ TEST(BenchmarkStatistics, UnpairedBlocksAndEmptyFloorsAreLeftOut) {
     EXPECT_TRUE(pairedRatios({}, {10.0}).empty());
     EXPECT_EQ(blockMedians({{}}), (std::vector<double>{0.0}));
 }
+
+TEST(BenchmarkOptions, PictureTakesAFileName) {
+    std::string error;
+    const auto picture = parseBenchOptions({"--picture", "out.ppm", "--frames", "30"}, error);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->picturePath, "out.ppm");
+    EXPECT_EQ(picture->frames, 30);
+
+    const auto none = parseBenchOptions({}, error);
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->picturePath.empty());
+
+    for (const std::vector<std::string>& refused :
+         std::vector<std::vector<std::string>>{{"--picture"}, {"--picture", ""}}) {
+        error.clear();
+        EXPECT_FALSE(parseBenchOptions(refused, error)) << refused[0];
+        EXPECT_NE(error.find(refused[0]), std::string::npos) << error;
+    }
+}

@@ -1,7 +1,8 @@
 // The frame benchmark: runs the game's own start-up, frames and shutdown at 800 x 600 with a
 // scripted drive and prints what a frame costs, phase by phase, against two lower references run
 // in turn with it: a floor frame that only composes an empty image and draws the HUD, and a bare
-// window that is cleared and swapped; then times the physics on its own. Run it from the
+// window that is cleared and swapped; then times the physics on its own. With --picture it times
+// nothing and instead renders a fixed sequence of frames into an image file. Run it from the
 // repository root (it reads assets/) on an X display; tools/bench.sh does both.
 
 #include <GL/glew.h>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <iomanip>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -26,6 +28,7 @@
 #include "physics/PhysicsWorld.h"
 #include "physics/Robot.h"
 #include "tools/bench/Options.h"
+#include "tools/bench/Picture.h"
 #include "tools/bench/Statistics.h"
 
 namespace {
@@ -301,6 +304,67 @@ void benchmarkPhysics(int steps) {
     printRow("tiles mown during the run", std::to_string(standingAtStart - standingAtEnd));
 }
 
+// Renders `frames` frames from start-up, each with a clock reading exactly 1/60 s after the one
+// before and the scripted keys, and writes the window's last frame, read back just before its
+// swap, to `path`. The game draws its randomness from rand(), never seeded, so a fresh process
+// repeats it and the picture with it.
+int renderPicture(const Settings& settings, int frames, const std::string& path) {
+    class PictureObserver : public FrameObserver {
+    public:
+        PictureObserver(GLFWwindow* shownIn, int frameCount)
+            : window(shownIn), lastFrame(frameCount - 1) {}
+
+        void phaseDone(FramePhase phase) override {
+            // The HUD is the last drawing of a frame; the swap comes next.
+            if (phase != FramePhase::Hud || frame != lastFrame) return;
+            int width = 0;
+            int height = 0;
+            glfwGetFramebufferSize(window, &width, &height);
+            std::vector<unsigned char> rows(static_cast<std::size_t>(width) * height * 3);
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glReadBuffer(GL_BACK);
+            glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+            picture = pictureFromBottomUpRows(width, height, rows);
+        }
+
+        DriveKeys driveKeys(const DriveKeys& /*polled*/) override { return scriptedKeys(frame++); }
+
+        float clockReading(float /*measured*/) override {
+            return static_cast<float>(static_cast<double>(frame + 1) * physicsStep);
+        }
+
+        Picture picture;
+
+    private:
+        GLFWwindow* window;
+        int lastFrame;
+        int frame = 0;
+    };
+
+    const std::unique_ptr<GameSession> session = startGame(settings);
+    // The clock starts at 0 rather than at the window system's time, whose value differs from
+    // run to run and would change the rounding of every frame time.
+    session->startTime = 0.0f;
+    startClock(session->clock, game, session->startTime);
+    PictureObserver observer(session->window, frames);
+    for (int i = 0; i < frames; ++i) runFrame(*session, &observer);
+    shutdownGame(*session);
+
+    std::string error;
+    if (observer.picture.rgb.empty() || !writePpm(path, observer.picture, error)) {
+        std::cout << "tessel_bench: " << (error.empty() ? "no picture was read" : error)
+                  << std::endl;
+        return 1;
+    }
+    std::cout << "\n==== Tessel picture ====\n";
+    printRow("frames", std::to_string(frames) + " from start-up, 1/60 s each");
+    printRow("window", std::to_string(observer.picture.width) + " x " +
+                           std::to_string(observer.picture.height));
+    printRow("written to", path);
+    std::cout << report.str() << std::flush;
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -310,8 +374,7 @@ int main(int argc, char** argv) {
     const std::optional<BenchOptions> parsed =
         parseBenchOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!parsed) {
-        std::cout << "tessel_bench: " << error
-                  << "\nusage: tessel_bench [--frames N] [--physics-steps N]" << std::endl;
+        std::cout << "tessel_bench: " << error << "\n" << benchUsage << std::endl;
         return 2;
     }
     const BenchOptions options = *parsed;
@@ -323,6 +386,10 @@ int main(int argc, char** argv) {
     settings.width = benchWidth;
     settings.height = benchHeight;
     settings.fullscreen = false;
+
+    if (!options.picturePath.empty()) {
+        return renderPicture(settings, options.frames, options.picturePath);
+    }
 
     // Start-up to the first frame shown: the game's start-up, then one frame, finished.
     const std::unique_ptr<GameSession> session = startGame(settings);

@@ -6,11 +6,17 @@
 #include <vector>
 
 // The frame benchmark's command line:
-//   tessel_bench [--frames N] [--physics-steps N]
+//   tessel_bench [--frames N] [--physics-steps N] [--picture FILE]
+// With --picture it times nothing: it renders N frames from start-up with a fixed frame time and
+// writes the last one to FILE.
 struct BenchOptions {
     int frames = 600;         // frames of each kind (game, floor, bare window; and the phases run)
     int physicsSteps = 3000;  // steps of the physics-only run
+    std::string picturePath;  // empty: the timed benchmark
 };
+
+constexpr const char* benchUsage =
+    "usage: tessel_bench [--frames N] [--physics-steps N] [--picture FILE]";
 
 constexpr int maxBenchCount = 1000000;
 
@@ -32,6 +38,14 @@ inline std::optional<BenchOptions> parseBenchOptions(const std::vector<std::stri
     BenchOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
+        if (name == "--picture") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                error = name + " needs a file name";
+                return std::nullopt;
+            }
+            options.picturePath = arguments[++i];
+            continue;
+        }
         int* target = nullptr;
         if (name == "--frames") {
             target = &options.frames;
