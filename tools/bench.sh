@@ -2,7 +2,9 @@
 # Builds the frame benchmark and the picture comparer if needed (Release) and runs the benchmark
 # on a private Xvfb display from the repository root, where it finds assets/. Arguments go to
 # the benchmark:
-#   bash tools/bench.sh [--frames N] [--physics-steps N] [--picture FILE]
+#   bash tools/bench.sh [--frames N] [--physics-steps N] [--compare-edge FOLDER] [--picture FILE]
+# --compare-edge FOLDER adds a run that alternates the game's edge shader with FOLDER's
+# edge.vert and edge.frag frame by frame and prints the post-processing pass of each.
 # With --picture FILE it renders N frames (default 600) with a fixed 1/60 s frame time and writes
 # the last one to FILE (a binary PPM); compare two such files with
 #   build-bench/tools/bench/tessel_compare_pictures BEFORE.ppm AFTER.ppm

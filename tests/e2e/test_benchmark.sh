@@ -10,8 +10,9 @@ COMPARE="$(dirname "$TESSEL")/tools/bench/tessel_compare_pictures"
 
 copy_assets
 start_xvfb
-(cd "$WORK_DIR" && exec timeout 120 "$BENCH" --frames 5 --physics-steps 20 </dev/null \
-    >"$GAME_LOG" 2>&1)
+# The game's own edge shader stands in for another checkout's.
+(cd "$WORK_DIR" && exec timeout 120 "$BENCH" --frames 5 --physics-steps 20 \
+    --compare-edge assets/shader </dev/null >"$GAME_LOG" 2>&1)
 rc=$?
 [ "$rc" -eq 0 ] || fail "benchmark exit code $rc"
 
@@ -19,14 +20,17 @@ for heading in "==== Tessel frame benchmark ====" "Start-up" "Game frame (as the
     "Time per phase in ms (glFinish after every phase)" \
     "Floor (same window, post-processing pass and HUD, no scene)" \
     "Bare window (cleared and swapped, nothing drawn)" \
-    "Paired blocks (game, floor and bare window in turn)"; do
+    "Paired blocks (game, floor and bare window in turn)" \
+    "Edge shader against assets/shader (5 frames each, in turn, glFinish after every phase)"; do
     expect_output_line "$heading"
 done
 for row in "frames per second (median)" "frame time 99th percentile" "to the first frame shown" \
     "physics step" "grass fields" "post-processing pass" "swap and events" "whole frame" \
     "game / floor, median frame time" "step + robot move + triggers, p99" \
     "game / floor, median of the blocks" "floor / bare, median of the blocks" \
-    "platform: bare window" "fixed passes: floor - bare window" "scene: game - floor"; do
+    "platform: bare window" "fixed passes: floor - bare window" "scene: game - floor" \
+    "post-processing pass, this build" "post-processing pass, the other" \
+    "this build / the other, per frame pair"; do
     grep -qF -- "  $row" "$GAME_LOG" || fail "no row '$row'"
 done
 grep -q "^  blocks  *1 of each kind, up to 10 frames each$" "$GAME_LOG" || fail "not one block of 5"
@@ -53,6 +57,12 @@ rc=$?
 [ "$rc" -eq 2 ] || fail "bad argument gave exit code $rc, expected 2"
 grep -q "^tessel_bench: --frames wants a whole number" "$WORK_DIR/bad.log" ||
     fail "no message for a bad argument"
+(cd "$WORK_DIR" && DISPLAY= timeout 30 "$BENCH" --compare-edge "$WORK_DIR/nowhere" </dev/null \
+    >"$WORK_DIR/bad.log" 2>&1)
+rc=$?
+[ "$rc" -eq 2 ] || fail "a missing edge shader folder gave exit code $rc, expected 2"
+grep -qF "tessel_bench: cannot read $WORK_DIR/nowhere/edge.vert" "$WORK_DIR/bad.log" ||
+    fail "no message for a missing edge shader folder"
 "$COMPARE" "$picture" "$WORK_DIR/missing.ppm" >"$WORK_DIR/bad.log" 2>&1
 rc=$?
 [ "$rc" -eq 2 ] || fail "comparing with a missing picture gave exit code $rc, expected 2"

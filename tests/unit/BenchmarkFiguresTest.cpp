@@ -112,19 +112,23 @@ TEST(BenchmarkStatistics, UnpairedBlocksAndEmptyFloorsAreLeftOut) {
     EXPECT_EQ(blockMedians({{}}), (std::vector<double>{0.0}));
 }
 
-TEST(BenchmarkOptions, PictureTakesAFileName) {
+TEST(BenchmarkOptions, PictureAndEdgeComparisonTakeAName) {
     std::string error;
-    const auto picture = parseBenchOptions({"--picture", "out.ppm", "--frames", "30"}, error);
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->picturePath, "out.ppm");
-    EXPECT_EQ(picture->frames, 30);
+    const auto both = parseBenchOptions(
+        {"--picture", "out.ppm", "--compare-edge", "../old/assets/shader", "--frames", "30"},
+        error);
+    ASSERT_TRUE(both);
+    EXPECT_EQ(both->picturePath, "out.ppm");
+    EXPECT_EQ(both->compareEdgeFolder, "../old/assets/shader");
+    EXPECT_EQ(both->frames, 30);
 
     const auto none = parseBenchOptions({}, error);
     ASSERT_TRUE(none);
     EXPECT_TRUE(none->picturePath.empty());
+    EXPECT_TRUE(none->compareEdgeFolder.empty());
 
-    for (const std::vector<std::string>& refused :
-         std::vector<std::vector<std::string>>{{"--picture"}, {"--picture", ""}}) {
+    for (const std::vector<std::string>& refused : std::vector<std::vector<std::string>>{
+             {"--picture"}, {"--picture", ""}, {"--compare-edge"}, {"--compare-edge", ""}}) {
         error.clear();
         EXPECT_FALSE(parseBenchOptions(refused, error)) << refused[0];
         EXPECT_NE(error.find(refused[0]), std::string::npos) << error;

@@ -12,12 +12,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/Arena.h"
@@ -207,6 +210,37 @@ void printFrameSummary(const Summary& frames) {
     printRow("frame time 99th percentile", fixed(frames.p99) + " ms");
 }
 
+// The post-processing pass of the game's own edge shader and of another one, frame by frame in
+// turn (own, other, other, own, ...: neither always goes first), glFinish after every phase.
+struct EdgeComparison {
+    std::vector<double> own;
+    std::vector<double> other;
+};
+
+EdgeComparison compareEdgeShaders(GameSession& s, const std::shared_ptr<Shader>& other,
+                                  int frames) {
+    const std::shared_ptr<Shader> own = s.edgeShader;
+    BenchObserver observer(true);
+    EdgeComparison times;
+    for (int i = 0; i < 2 * frames; ++i) {
+        const bool ownTurn = i % 4 == 0 || i % 4 == 3;
+        s.edgeShader = ownTurn ? own : other;
+        observer.beginFrame();
+        runFrame(s, &observer);
+        const double postProcessing =
+            observer.phaseTimes.back()[static_cast<std::size_t>(FramePhase::PostProcessing)];
+        (ownTurn ? times.own : times.other).push_back(postProcessing);
+    }
+    s.edgeShader = own;
+    return times;
+}
+
+std::optional<std::string> readTextFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
 // A median and the middle half of per-block figures: "3.61 x (middle half 3.40 to 3.80 x)".
 std::string spreadText(const Spread& spread, const std::string& unit) {
     return fixed(spread.median) + unit + " (middle half " + fixed(spread.lowerQuartile) + " to " +
@@ -228,6 +262,19 @@ void printPairedBlocks(const InterleavedRun& run) {
     printRow("fixed passes: floor - bare window",
              spreadText(spreadOf(pairedDifferences(floor, bare)), " ms"));
     printRow("scene: game - floor", spreadText(spreadOf(pairedDifferences(game, floor)), " ms"));
+}
+
+void printEdgeComparison(const EdgeComparison& times, const std::string& folder) {
+    const Summary own = summarize(times.own);
+    const Summary other = summarize(times.other);
+    const Spread ratio = spreadOf(pairedRatios(times.own, times.other));
+    report << "\nEdge shader against " << folder << " (" << times.own.size()
+           << " frames each, in turn, glFinish after every phase)\n";
+    printRow("post-processing pass, this build",
+             fixed(own.median) + " ms median, " + fixed(own.mean) + " ms mean");
+    printRow("post-processing pass, the other",
+             fixed(other.median) + " ms median, " + fixed(other.mean) + " ms mean");
+    printRow("this build / the other, per frame pair", spreadText(ratio, " x"));
 }
 
 void printPhases(const std::vector<std::array<double, framePhaseCount>>& rows) {
@@ -391,6 +438,22 @@ int main(int argc, char** argv) {
         return renderPicture(settings, options.frames, options.picturePath);
     }
 
+    // The other edge shader is read before any window opens, so that a wrong folder costs
+    // nothing.
+    std::optional<std::string> otherEdgeVertex;
+    std::optional<std::string> otherEdgeFragment;
+    if (!options.compareEdgeFolder.empty()) {
+        for (auto [name, source] : {std::pair{"/edge.vert", &otherEdgeVertex},
+                                    std::pair{"/edge.frag", &otherEdgeFragment}}) {
+            *source = readTextFile(options.compareEdgeFolder + name);
+            if (!*source) {
+                std::cout << "tessel_bench: cannot read " << options.compareEdgeFolder << name
+                          << std::endl;
+                return 2;
+            }
+        }
+    }
+
     // Start-up to the first frame shown: the game's start-up, then one frame, finished.
     const std::unique_ptr<GameSession> session = startGame(settings);
     const Clock::time_point startedUp = Clock::now();
@@ -434,6 +497,14 @@ int main(int argc, char** argv) {
         runFrame(*session, &phased);
     });
 
+    std::optional<EdgeComparison> edgeComparison;
+    if (otherEdgeVertex && otherEdgeFragment) {
+        const std::shared_ptr<Shader> otherEdge =
+            Shader::fromSource(*otherEdgeVertex, *otherEdgeFragment);
+        prepareEdgeShader(*otherEdge);
+        edgeComparison = compareEdgeShaders(*session, otherEdge, options.frames);
+    }
+
     report << "\nGame frame (as the game runs it)\n";
     printFrameSummary(gameFrames);
 
@@ -460,6 +531,7 @@ int main(int argc, char** argv) {
     printFrameSummary(bareFrames);
 
     printPairedBlocks(interleaved);
+    if (edgeComparison) printEdgeComparison(*edgeComparison, options.compareEdgeFolder);
 
     shutdownGame(*session);
 
