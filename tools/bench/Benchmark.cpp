@@ -79,9 +79,32 @@ const std::array<const char*, framePhaseCount> phaseNames = {
     "swap and events",
 };
 
-// Drives the frames with the scripted keys. With `finishPhases` it waits for the GPU (here
-// the software renderer's threads) after every phase, so that the drawing work lands in the
-// phase that issued it, and keeps one row of phase times per frame.
+// The game's clock in the benchmark: exactly 1/60 s later at every game frame, however long the
+// frame really took, so that every run draws the same frames (route, mowing, smoke, countdown)
+// on a quiet machine, a busy one or another one. It starts at 0 rather than at the window
+// system's time, whose value differs from run to run and would change the rounding of every
+// frame time.
+struct FixedGameClock {
+    long long frames = 0;
+
+    float advance() {
+        ++frames;
+        return now();
+    }
+    float now() const { return static_cast<float>(static_cast<double>(frames) * physicsStep); }
+};
+
+FixedGameClock gameClock;
+
+void startFixedClock(GameSession& s) {
+    gameClock = FixedGameClock{};
+    s.startTime = gameClock.now();
+    startClock(s.clock, game, s.startTime);
+}
+
+// Drives the frames with the scripted keys and the fixed clock. With `finishPhases` it waits for
+// the GPU (here the software renderer's threads) after every phase, so that the drawing work lands
+// in the phase that issued it, and keeps one row of phase times per frame.
 class BenchObserver : public FrameObserver {
 public:
     explicit BenchObserver(bool finishEveryPhase) : finishPhases(finishEveryPhase) {}
@@ -101,6 +124,8 @@ public:
     }
 
     DriveKeys driveKeys(const DriveKeys& /*polled*/) override { return scriptedKeys(frame++); }
+
+    float clockReading(float /*measured*/) override { return gameClock.advance(); }
 
     std::vector<std::array<double, framePhaseCount>> phaseTimes;
 
@@ -136,8 +161,9 @@ std::vector<double> timeBlock(int count, Frame&& frame) {
 }
 
 // The cost of the window itself: the game's frame without a scene. The cleared off-screen
-// image goes through the edge pass, the HUD is drawn with the live countdown, and the buffers
-// are swapped, in the same order and with the same calls as the game's frame.
+// image goes through the edge pass, the HUD is drawn with the countdown, and the buffers are
+// swapped, in the same order and with the same calls as the game's frame. The game's clock
+// stands still: only game frames move it on.
 void runFloorFrame(GameSession& s) {
     s.offscreen->bind();
     glEnable(GL_DEPTH_TEST);
@@ -145,7 +171,7 @@ void runFloorFrame(GameSession& s) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     composeThroughEdgeShader(*s.edgeShader, *s.screenQuad, *s.offscreen, s.settings.width,
                              s.settings.height);
-    const float now = static_cast<float>(glfwGetTime());
+    const float now = gameClock.now();
     readClock(s.clock, game, now);
     const Countdown countdown = runCountdown(game, now, s.startTime);
     drawHud(*s.textShader, hudLines(game, countdown, false, s.settings.width, s.settings.height));
@@ -351,8 +377,8 @@ void benchmarkPhysics(int steps) {
     printRow("tiles mown during the run", std::to_string(standingAtStart - standingAtEnd));
 }
 
-// Renders `frames` frames from start-up, each with a clock reading exactly 1/60 s after the one
-// before and the scripted keys, and writes the window's last frame, read back just before its
+// Renders `frames` frames from start-up with the fixed clock and the scripted keys, the frames the
+// timed benchmark starts with, and writes the window's last frame, read back just before its
 // swap, to `path`. The game draws its randomness from rand(), never seeded, so a fresh process
 // repeats it and the picture with it.
 int renderPicture(const Settings& settings, int frames, const std::string& path) {
@@ -376,9 +402,7 @@ int renderPicture(const Settings& settings, int frames, const std::string& path)
 
         DriveKeys driveKeys(const DriveKeys& /*polled*/) override { return scriptedKeys(frame++); }
 
-        float clockReading(float /*measured*/) override {
-            return static_cast<float>(static_cast<double>(frame + 1) * physicsStep);
-        }
+        float clockReading(float /*measured*/) override { return gameClock.advance(); }
 
         Picture picture;
 
@@ -389,10 +413,7 @@ int renderPicture(const Settings& settings, int frames, const std::string& path)
     };
 
     const std::unique_ptr<GameSession> session = startGame(settings);
-    // The clock starts at 0 rather than at the window system's time, whose value differs from
-    // run to run and would change the rounding of every frame time.
-    session->startTime = 0.0f;
-    startClock(session->clock, game, session->startTime);
+    startFixedClock(*session);
     PictureObserver observer(session->window, frames);
     for (int i = 0; i < frames; ++i) runFrame(*session, &observer);
     shutdownGame(*session);
@@ -456,6 +477,7 @@ int main(int argc, char** argv) {
 
     // Start-up to the first frame shown: the game's start-up, then one frame, finished.
     const std::unique_ptr<GameSession> session = startGame(settings);
+    startFixedClock(*session);
     const Clock::time_point startedUp = Clock::now();
     BenchObserver warmUp(false);
     runFrame(*session, &warmUp);
