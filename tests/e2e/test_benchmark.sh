@@ -27,8 +27,9 @@ done
 for row in "frames per second (median)" "frame time 99th percentile" "to the first frame shown" \
     "physics step" "grass fields" "post-processing pass" "swap and events" "whole frame" \
     "game / floor, median frame time" "step + robot move + triggers, p99" \
-    "game / floor, median of the blocks" "floor / bare, median of the blocks" \
-    "platform: bare window" "fixed passes: floor - bare window" "scene: game - floor" \
+    "game / floor, wall time" "game / floor, processor time" "floor / bare, wall time" \
+    "floor / bare, processor time" "platform: bare window" "fixed passes: floor - bare window" \
+    "scene: game - floor" "processor time per frame, game" "processor time per frame, bare" \
     "post-processing pass, this build" "post-processing pass, the other" \
     "this build / the other, per frame pair"; do
     grep -qF -- "  $row" "$GAME_LOG" || fail "no row '$row'"

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -151,13 +152,32 @@ std::vector<double> timeFrames(int count, Frame&& frame) {
     return times;
 }
 
+// The processor time of this process so far, all its threads (the renderer's included) together.
+// Unlike the clock on the wall it does not count the time spent waiting for a processor that
+// other programs hold.
+double processCpuMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
+}
+
+// One block of frames of one kind: the time of each frame, and the processor time per frame.
+struct TimedBlock {
+    std::vector<double> frameTimes;
+    double cpuPerFrame = 0.0;
+};
+
 // The frames of one block: one untimed lead-in frame and a glFinish, so that no block pays for
 // work that the block before left queued, then `count` timed frames.
 template <typename Frame>
-std::vector<double> timeBlock(int count, Frame&& frame) {
+TimedBlock timeBlock(int count, Frame&& frame) {
     frame();
     glFinish();
-    return timeFrames(count, frame);
+    TimedBlock block;
+    const double cpuAtStart = processCpuMilliseconds();
+    block.frameTimes = timeFrames(count, frame);
+    block.cpuPerFrame = (processCpuMilliseconds() - cpuAtStart) / count;
+    return block;
 }
 
 // The cost of the window itself: the game's frame without a scene. The cleared off-screen
@@ -193,10 +213,22 @@ void runBareFrame(GameSession& s) {
 
 // The three kinds of frame, in blocks taken in turn: game, floor, bare window, game, ...
 struct InterleavedRun {
-    std::vector<std::vector<double>> game;
-    std::vector<std::vector<double>> floor;
-    std::vector<std::vector<double>> bare;
+    std::vector<TimedBlock> game;
+    std::vector<TimedBlock> floor;
+    std::vector<TimedBlock> bare;
 };
+
+std::vector<std::vector<double>> frameTimesOf(const std::vector<TimedBlock>& blocks) {
+    std::vector<std::vector<double>> times;
+    for (const TimedBlock& block : blocks) times.push_back(block.frameTimes);
+    return times;
+}
+
+std::vector<double> cpuPerFrameOf(const std::vector<TimedBlock>& blocks) {
+    std::vector<double> cpu;
+    for (const TimedBlock& block : blocks) cpu.push_back(block.cpuPerFrame);
+    return cpu;
+}
 
 InterleavedRun runInterleaved(GameSession& s, BenchObserver& observer, int frames) {
     InterleavedRun run;
@@ -209,10 +241,10 @@ InterleavedRun runInterleaved(GameSession& s, BenchObserver& observer, int frame
     return run;
 }
 
-std::vector<double> allFrames(const std::vector<std::vector<double>>& blocks) {
+std::vector<double> allFrames(const std::vector<TimedBlock>& blocks) {
     std::vector<double> frames;
-    for (const std::vector<double>& block : blocks) {
-        frames.insert(frames.end(), block.begin(), block.end());
+    for (const TimedBlock& block : blocks) {
+        frames.insert(frames.end(), block.frameTimes.begin(), block.frameTimes.end());
     }
     return frames;
 }
@@ -274,20 +306,30 @@ std::string spreadText(const Spread& spread, const std::string& unit) {
 }
 
 void printPairedBlocks(const InterleavedRun& run) {
-    const std::vector<double> game = blockMedians(run.game);
-    const std::vector<double> floor = blockMedians(run.floor);
-    const std::vector<double> bare = blockMedians(run.bare);
+    const std::vector<double> game = blockMedians(frameTimesOf(run.game));
+    const std::vector<double> floor = blockMedians(frameTimesOf(run.floor));
+    const std::vector<double> bare = blockMedians(frameTimesOf(run.bare));
+    const std::vector<double> gameCpu = cpuPerFrameOf(run.game);
+    const std::vector<double> floorCpu = cpuPerFrameOf(run.floor);
+    const std::vector<double> bareCpu = cpuPerFrameOf(run.bare);
     report << "\nPaired blocks (game, floor and bare window in turn)\n";
     printRow("blocks", std::to_string(run.game.size()) + " of each kind, up to " +
                            std::to_string(blockFrames) + " frames each");
-    printRow("game / floor, median of the blocks",
-             spreadText(spreadOf(pairedRatios(game, floor)), " x"));
-    printRow("floor / bare, median of the blocks",
-             spreadText(spreadOf(pairedRatios(floor, bare)), " x"));
+    // The processor time leaves out the waits for a processor that other programs hold; they
+    // slow short frames more than long ones, so on a busy machine the wall-time ratio drops.
+    printRow("game / floor, wall time", spreadText(spreadOf(pairedRatios(game, floor)), " x"));
+    printRow("game / floor, processor time",
+             spreadText(spreadOf(pairedRatios(gameCpu, floorCpu)), " x"));
+    printRow("floor / bare, wall time", spreadText(spreadOf(pairedRatios(floor, bare)), " x"));
+    printRow("floor / bare, processor time",
+             spreadText(spreadOf(pairedRatios(floorCpu, bareCpu)), " x"));
     printRow("platform: bare window", spreadText(spreadOf(bare), " ms"));
     printRow("fixed passes: floor - bare window",
              spreadText(spreadOf(pairedDifferences(floor, bare)), " ms"));
     printRow("scene: game - floor", spreadText(spreadOf(pairedDifferences(game, floor)), " ms"));
+    printRow("processor time per frame, game", spreadText(spreadOf(gameCpu), " ms"));
+    printRow("processor time per frame, floor", spreadText(spreadOf(floorCpu), " ms"));
+    printRow("processor time per frame, bare", spreadText(spreadOf(bareCpu), " ms"));
 }
 
 void printEdgeComparison(const EdgeComparison& times, const std::string& folder) {
