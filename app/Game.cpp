@@ -306,7 +306,8 @@ void runFrame(GameSession& s, FrameObserver* observer) {
         phaseDone(FramePhase::PostProcessing);
     }
 
-    const float now = readClockSeconds();
+    const float measured = readClockSeconds();
+    const float now = observer ? observer->clockReading(measured) : measured;
     readClock(s.clock, game, now);
     const Countdown countdown = runCountdown(game, now, s.startTime);
 

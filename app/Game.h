@@ -77,6 +77,9 @@ public:
     virtual void phaseDone(FramePhase phase) = 0;
     // The keys this frame applies, given the ones the window reports held.
     virtual DriveKeys driveKeys(const DriveKeys& polled) { return polled; }
+    // The clock reading this frame uses, given the one the window system gives; the benchmark's
+    // reproducible picture steps it by a fixed frame time instead.
+    virtual float clockReading(float measured) { return measured; }
 };
 
 // Start-up with the given settings: window, programs, font, scene, post-processing target,

@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# Builds the frame benchmark if needed (Release) and runs it on a private Xvfb display from the
-# repository root, where it finds assets/. Arguments go to the benchmark:
-#   bash tools/bench.sh [--frames N] [--physics-steps N]
+# Builds the frame benchmark and the picture comparer if needed (Release) and runs the benchmark
+# on a private Xvfb display from the repository root, where it finds assets/. Arguments go to
+# the benchmark:
+#   bash tools/bench.sh [--frames N] [--physics-steps N] [--compare-edge FOLDER] [--picture FILE]
+# --compare-edge FOLDER adds a run that alternates the game's edge shader with FOLDER's
+# edge.vert and edge.frag frame by frame and prints the post-processing pass of each.
+# With --picture FILE it renders N frames (default 600) with a fixed 1/60 s frame time and writes
+# the last one to FILE (a binary PPM); compare two such files with
+#   build-bench/tools/bench/tessel_compare_pictures BEFORE.ppm AFTER.ppm
 # The build folder is build-bench/ (tests off, so only the game's own packages are needed)
 # unless TESSEL_BUILD_DIR names another (an existing folder keeps its settings).
 set -euo pipefail
@@ -17,7 +23,7 @@ ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
     cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF >/dev/null
 fi
-cmake --build "$build_dir" --target tessel_bench -j "$(nproc)" >/dev/null
+cmake --build "$build_dir" --target tessel_bench tessel_compare_pictures -j "$(nproc)" >/dev/null
 
 work=$(mktemp -d /tmp/tessel-bench.XXXXXX)
 XVFB_PID=""

@@ -184,6 +184,41 @@ TEST_F(PostProcessGlTest, EdgePassOutlinesAContrastEdgeAndGetsTheWindowSize) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+TEST_F(PostProcessGlTest, EdgePassStretchesTheImageOverAWindowLargerThanIt) {
+    // A full-screen window that cannot switch modes can be larger than the off-screen image:
+    // each window pixel shows the texel under it, never one past the image's edge.
+    Shader edge("edge.vert", "edge.frag");
+    prepareEdgeShader(edge);
+    const ScreenQuad quad;
+    const int size = 32;
+    const int window = 64;
+    const OffscreenTarget target(size, size);
+
+    // A white image whose left half is black.
+    target.bind();
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, size / 2, size);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+
+    composeThroughEdgeShader(edge, quad, target, {window, window});
+    const auto red = [](int x) {
+        unsigned char pixel[4] = {0, 0, 0, 0};
+        glReadBuffer(GL_BACK);
+        glReadPixels(x, window / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        return static_cast<int>(pixel[0]);
+    };
+    EXPECT_LT(red(8), 16);    // texel 4: black
+    EXPECT_LT(red(33), 80);   // texel 16: the white side of the edge, darkened
+    EXPECT_GT(red(44), 240);  // texel 22: white
+    EXPECT_GT(red(56), 240);  // texel 28: white, although window pixel 56 lies past the image
+    glClearColor(1, 1, 1, 1);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 TEST(ScreenQuadLayout, TwoCounterClockwiseTrianglesCoverTheScreen) {
     for (int triangle = 0; triangle < 2; ++triangle) {
         const float* v = screenQuadVertices.data() + triangle * 12;

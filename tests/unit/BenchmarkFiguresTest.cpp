@@ -83,3 +83,54 @@ TEST(BenchmarkOptions, BadArgumentsAreRefusedWithAReason) {
     ASSERT_TRUE(largest);
     EXPECT_EQ(largest->frames, 1000000);
 }
+
+TEST(BenchmarkStatistics, PairedBlocksCompareEachBlockWithItsNeighbourOnly) {
+    // Three rounds of game and floor blocks; the machine slowed down in the second round, which
+    // moves both kinds alike and leaves the per-block ratio where it was.
+    const std::vector<std::vector<double>> game = {{30.0, 40.0, 50.0}, {80.0, 80.0}, {40.0}};
+    const std::vector<std::vector<double>> floor = {{10.0, 10.0, 11.0}, {20.0, 20.0}, {10.0}};
+    const std::vector<double> gameMedians = blockMedians(game);
+    const std::vector<double> floorMedians = blockMedians(floor);
+    EXPECT_EQ(gameMedians, (std::vector<double>{40.0, 80.0, 40.0}));
+    EXPECT_EQ(pairedRatios(gameMedians, floorMedians), (std::vector<double>{4.0, 4.0, 4.0}));
+    EXPECT_EQ(pairedDifferences(gameMedians, floorMedians),
+              (std::vector<double>{30.0, 60.0, 30.0}));
+
+    const Spread spread = spreadOf({1.0, 2.0, 3.0, 4.0, 5.0});
+    EXPECT_DOUBLE_EQ(spread.median, 3.0);
+    EXPECT_DOUBLE_EQ(spread.lowerQuartile, 2.0);
+    EXPECT_DOUBLE_EQ(spread.upperQuartile, 4.0);
+}
+
+TEST(BenchmarkStatistics, UnpairedBlocksAndEmptyFloorsAreLeftOut) {
+    // A block without a partner, and a floor of 0 (no frames), give no ratio instead of 0 or
+    // infinity.
+    EXPECT_EQ(pairedRatios({40.0, 50.0, 60.0}, {10.0, 0.0}), (std::vector<double>{4.0}));
+    EXPECT_EQ(pairedDifferences({40.0, 50.0, 60.0}, {10.0, 0.0}),
+              (std::vector<double>{30.0, 50.0}));
+    EXPECT_TRUE(pairedRatios({}, {10.0}).empty());
+    EXPECT_EQ(blockMedians({{}}), (std::vector<double>{0.0}));
+}
+
+TEST(BenchmarkOptions, PictureAndEdgeComparisonTakeAName) {
+    std::string error;
+    const auto both = parseBenchOptions(
+        {"--picture", "out.ppm", "--compare-edge", "../old/assets/shader", "--frames", "30"},
+        error);
+    ASSERT_TRUE(both);
+    EXPECT_EQ(both->picturePath, "out.ppm");
+    EXPECT_EQ(both->compareEdgeFolder, "../old/assets/shader");
+    EXPECT_EQ(both->frames, 30);
+
+    const auto none = parseBenchOptions({}, error);
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->picturePath.empty());
+    EXPECT_TRUE(none->compareEdgeFolder.empty());
+
+    for (const std::vector<std::string>& refused : std::vector<std::vector<std::string>>{
+             {"--picture"}, {"--picture", ""}, {"--compare-edge"}, {"--compare-edge", ""}}) {
+        error.clear();
+        EXPECT_FALSE(parseBenchOptions(refused, error)) << refused[0];
+        EXPECT_NE(error.find(refused[0]), std::string::npos) << error;
+    }
+}

@@ -1,6 +1,8 @@
 // The frame benchmark: runs the game's own start-up, frames and shutdown at 800 x 600 with a
-// scripted drive and prints what a frame costs, phase by phase, against a floor frame that only
-// composes an empty image and draws the HUD; then times the physics on its own. Run it from the
+// scripted drive and prints what a frame costs, phase by phase, against two lower references run
+// in turn with it: a floor frame that only composes an empty image and draws the HUD, and a bare
+// window that is cleared and swapped; then times the physics on its own. With --picture it times
+// nothing and instead renders a fixed sequence of frames into an image file. Run it from the
 // repository root (it reads assets/) on an X display; tools/bench.sh does both.
 
 #include <GL/glew.h>
@@ -10,11 +12,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/Arena.h"
@@ -25,6 +32,7 @@
 #include "physics/PhysicsWorld.h"
 #include "physics/Robot.h"
 #include "tools/bench/Options.h"
+#include "tools/bench/Picture.h"
 #include "tools/bench/Statistics.h"
 
 namespace {
@@ -38,6 +46,9 @@ double millisecondsBetween(Clock::time_point from, Clock::time_point to) {
 constexpr int benchWidth = 800;
 constexpr int benchHeight = 600;
 constexpr int warmUpFrames = 60;
+// Frames of one kind in a row before the next kind takes over: short enough that a change of
+// load on the machine reaches all three kinds alike, long enough for a median per block.
+constexpr int blockFrames = 10;
 
 // The figures are gathered here and printed together at the end, after whatever the game
 // itself prints while it runs (font loading, smoke warnings).
@@ -69,9 +80,32 @@ const std::array<const char*, framePhaseCount> phaseNames = {
     "swap and events",
 };
 
-// Drives the frames with the scripted keys. With `finishPhases` it waits for the GPU (here
-// the software renderer's threads) after every phase, so that the drawing work lands in the
-// phase that issued it, and keeps one row of phase times per frame.
+// The game's clock in the benchmark: exactly 1/60 s later at every game frame, however long the
+// frame really took, so that every run draws the same frames (route, mowing, smoke, countdown)
+// on a quiet machine, a busy one or another one. It starts at 0 rather than at the window
+// system's time, whose value differs from run to run and would change the rounding of every
+// frame time.
+struct FixedGameClock {
+    long long frames = 0;
+
+    float advance() {
+        ++frames;
+        return now();
+    }
+    float now() const { return static_cast<float>(static_cast<double>(frames) * physicsStep); }
+};
+
+FixedGameClock gameClock;
+
+void startFixedClock(GameSession& s) {
+    gameClock = FixedGameClock{};
+    s.startTime = gameClock.now();
+    startClock(s.clock, game, s.startTime);
+}
+
+// Drives the frames with the scripted keys and the fixed clock. With `finishPhases` it waits for
+// the GPU (here the software renderer's threads) after every phase, so that the drawing work lands
+// in the phase that issued it, and keeps one row of phase times per frame.
 class BenchObserver : public FrameObserver {
 public:
     explicit BenchObserver(bool finishEveryPhase) : finishPhases(finishEveryPhase) {}
@@ -91,6 +125,8 @@ public:
     }
 
     DriveKeys driveKeys(const DriveKeys& /*polled*/) override { return scriptedKeys(frame++); }
+
+    float clockReading(float /*measured*/) override { return gameClock.advance(); }
 
     std::vector<std::array<double, framePhaseCount>> phaseTimes;
 
@@ -116,16 +152,45 @@ std::vector<double> timeFrames(int count, Frame&& frame) {
     return times;
 }
 
+// The processor time of this process so far, all its threads (the renderer's included) together.
+// Unlike the clock on the wall it does not count the time spent waiting for a processor that
+// other programs hold.
+double processCpuMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
+}
+
+// One block of frames of one kind: the time of each frame, and the processor time per frame.
+struct TimedBlock {
+    std::vector<double> frameTimes;
+    double cpuPerFrame = 0.0;
+};
+
+// The frames of one block: one untimed lead-in frame and a glFinish, so that no block pays for
+// work that the block before left queued, then `count` timed frames.
+template <typename Frame>
+TimedBlock timeBlock(int count, Frame&& frame) {
+    frame();
+    glFinish();
+    TimedBlock block;
+    const double cpuAtStart = processCpuMilliseconds();
+    block.frameTimes = timeFrames(count, frame);
+    block.cpuPerFrame = (processCpuMilliseconds() - cpuAtStart) / count;
+    return block;
+}
+
 // The cost of the window itself: the game's frame without a scene. The cleared off-screen
-// image goes through the edge pass, the HUD is drawn with the live countdown, and the buffers
-// are swapped, in the same order and with the same calls as the game's frame.
+// image goes through the edge pass, the HUD is drawn with the countdown, and the buffers are
+// swapped, in the same order and with the same calls as the game's frame. The game's clock
+// stands still: only game frames move it on.
 void runFloorFrame(GameSession& s) {
     s.offscreen->bind();
     glEnable(GL_DEPTH_TEST);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     composeThroughEdgeShader(*s.edgeShader, *s.screenQuad, *s.offscreen, s.windowFramebuffer);
-    const float now = static_cast<float>(glfwGetTime());
+    const float now = gameClock.now();
     readClock(s.clock, game, now);
     const Countdown countdown = runCountdown(game, now, s.startTime);
     drawHud(*s.textShader, hudLines(game, countdown, false, s.settings.width, s.settings.height));
@@ -133,6 +198,54 @@ void runFloorFrame(GameSession& s) {
     glfwPollEvents();
     ++game.frameNumber;
     countFrame(s.clock, game, s.clock.previousTime);
+}
+
+// The platform alone: the window's own framebuffer cleared and swapped, events polled, nothing
+// drawn.
+void runBareFrame(GameSession& s) {
+    OffscreenTarget::bindWindow(s.windowFramebuffer);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glfwSwapBuffers(s.window);
+    glfwPollEvents();
+}
+
+// The three kinds of frame, in blocks taken in turn: game, floor, bare window, game, ...
+struct InterleavedRun {
+    std::vector<TimedBlock> game;
+    std::vector<TimedBlock> floor;
+    std::vector<TimedBlock> bare;
+};
+
+std::vector<std::vector<double>> frameTimesOf(const std::vector<TimedBlock>& blocks) {
+    std::vector<std::vector<double>> times;
+    for (const TimedBlock& block : blocks) times.push_back(block.frameTimes);
+    return times;
+}
+
+std::vector<double> cpuPerFrameOf(const std::vector<TimedBlock>& blocks) {
+    std::vector<double> cpu;
+    for (const TimedBlock& block : blocks) cpu.push_back(block.cpuPerFrame);
+    return cpu;
+}
+
+InterleavedRun runInterleaved(GameSession& s, BenchObserver& observer, int frames) {
+    InterleavedRun run;
+    for (int done = 0; done < frames; done += blockFrames) {
+        const int count = std::min(blockFrames, frames - done);
+        run.game.push_back(timeBlock(count, [&] { runFrame(s, &observer); }));
+        run.floor.push_back(timeBlock(count, [&] { runFloorFrame(s); }));
+        run.bare.push_back(timeBlock(count, [&] { runBareFrame(s); }));
+    }
+    return run;
+}
+
+std::vector<double> allFrames(const std::vector<TimedBlock>& blocks) {
+    std::vector<double> frames;
+    for (const TimedBlock& block : blocks) {
+        frames.insert(frames.end(), block.frameTimes.begin(), block.frameTimes.end());
+    }
+    return frames;
 }
 
 std::string fixed(double value, int decimals = 2) {
@@ -152,6 +265,83 @@ void printFrameSummary(const Summary& frames) {
     printRow("frame time median", fixed(frames.median) + " ms");
     printRow("frame time 1st percentile", fixed(frames.p1) + " ms");
     printRow("frame time 99th percentile", fixed(frames.p99) + " ms");
+}
+
+// The post-processing pass of the game's own edge shader and of another one, frame by frame in
+// turn (own, other, other, own, ...: neither always goes first), glFinish after every phase.
+struct EdgeComparison {
+    std::vector<double> own;
+    std::vector<double> other;
+};
+
+EdgeComparison compareEdgeShaders(GameSession& s, const std::shared_ptr<Shader>& other,
+                                  int frames) {
+    const std::shared_ptr<Shader> own = s.edgeShader;
+    BenchObserver observer(true);
+    EdgeComparison times;
+    for (int i = 0; i < 2 * frames; ++i) {
+        const bool ownTurn = i % 4 == 0 || i % 4 == 3;
+        s.edgeShader = ownTurn ? own : other;
+        observer.beginFrame();
+        runFrame(s, &observer);
+        const double postProcessing =
+            observer.phaseTimes.back()[static_cast<std::size_t>(FramePhase::PostProcessing)];
+        (ownTurn ? times.own : times.other).push_back(postProcessing);
+    }
+    s.edgeShader = own;
+    return times;
+}
+
+std::optional<std::string> readTextFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// A median and the middle half of per-block figures: "3.61 x (middle half 3.40 to 3.80 x)".
+std::string spreadText(const Spread& spread, const std::string& unit) {
+    return fixed(spread.median) + unit + " (middle half " + fixed(spread.lowerQuartile) + " to " +
+           fixed(spread.upperQuartile) + unit + ")";
+}
+
+void printPairedBlocks(const InterleavedRun& run) {
+    const std::vector<double> game = blockMedians(frameTimesOf(run.game));
+    const std::vector<double> floor = blockMedians(frameTimesOf(run.floor));
+    const std::vector<double> bare = blockMedians(frameTimesOf(run.bare));
+    const std::vector<double> gameCpu = cpuPerFrameOf(run.game);
+    const std::vector<double> floorCpu = cpuPerFrameOf(run.floor);
+    const std::vector<double> bareCpu = cpuPerFrameOf(run.bare);
+    report << "\nPaired blocks (game, floor and bare window in turn)\n";
+    printRow("blocks", std::to_string(run.game.size()) + " of each kind, up to " +
+                           std::to_string(blockFrames) + " frames each");
+    // The processor time leaves out the waits for a processor that other programs hold; they
+    // slow short frames more than long ones, so on a busy machine the wall-time ratio drops.
+    printRow("game / floor, wall time", spreadText(spreadOf(pairedRatios(game, floor)), " x"));
+    printRow("game / floor, processor time",
+             spreadText(spreadOf(pairedRatios(gameCpu, floorCpu)), " x"));
+    printRow("floor / bare, wall time", spreadText(spreadOf(pairedRatios(floor, bare)), " x"));
+    printRow("floor / bare, processor time",
+             spreadText(spreadOf(pairedRatios(floorCpu, bareCpu)), " x"));
+    printRow("platform: bare window", spreadText(spreadOf(bare), " ms"));
+    printRow("fixed passes: floor - bare window",
+             spreadText(spreadOf(pairedDifferences(floor, bare)), " ms"));
+    printRow("scene: game - floor", spreadText(spreadOf(pairedDifferences(game, floor)), " ms"));
+    printRow("processor time per frame, game", spreadText(spreadOf(gameCpu), " ms"));
+    printRow("processor time per frame, floor", spreadText(spreadOf(floorCpu), " ms"));
+    printRow("processor time per frame, bare", spreadText(spreadOf(bareCpu), " ms"));
+}
+
+void printEdgeComparison(const EdgeComparison& times, const std::string& folder) {
+    const Summary own = summarize(times.own);
+    const Summary other = summarize(times.other);
+    const Spread ratio = spreadOf(pairedRatios(times.own, times.other));
+    report << "\nEdge shader against " << folder << " (" << times.own.size()
+           << " frames each, in turn, glFinish after every phase)\n";
+    printRow("post-processing pass, this build",
+             fixed(own.median) + " ms median, " + fixed(own.mean) + " ms mean");
+    printRow("post-processing pass, the other",
+             fixed(other.median) + " ms median, " + fixed(other.mean) + " ms mean");
+    printRow("this build / the other, per frame pair", spreadText(ratio, " x"));
 }
 
 void printPhases(const std::vector<std::array<double, framePhaseCount>>& rows) {
@@ -228,6 +418,62 @@ void benchmarkPhysics(int steps) {
     printRow("tiles mown during the run", std::to_string(standingAtStart - standingAtEnd));
 }
 
+// Renders `frames` frames from start-up with the fixed clock and the scripted keys, the frames the
+// timed benchmark starts with, and writes the window's last frame, read back just before its
+// swap, to `path`. The game draws its randomness from rand(), never seeded, so a fresh process
+// repeats it and the picture with it.
+int renderPicture(const Settings& settings, int frames, const std::string& path) {
+    class PictureObserver : public FrameObserver {
+    public:
+        PictureObserver(GLFWwindow* shownIn, int frameCount)
+            : window(shownIn), lastFrame(frameCount - 1) {}
+
+        void phaseDone(FramePhase phase) override {
+            // The HUD is the last drawing of a frame; the swap comes next.
+            if (phase != FramePhase::Hud || frame != lastFrame) return;
+            int width = 0;
+            int height = 0;
+            glfwGetFramebufferSize(window, &width, &height);
+            std::vector<unsigned char> rows(static_cast<std::size_t>(width) * height * 3);
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glReadBuffer(GL_BACK);
+            glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+            picture = pictureFromBottomUpRows(width, height, rows);
+        }
+
+        DriveKeys driveKeys(const DriveKeys& /*polled*/) override { return scriptedKeys(frame++); }
+
+        float clockReading(float /*measured*/) override { return gameClock.advance(); }
+
+        Picture picture;
+
+    private:
+        GLFWwindow* window;
+        int lastFrame;
+        int frame = 0;
+    };
+
+    const std::unique_ptr<GameSession> session = startGame(settings);
+    startFixedClock(*session);
+    PictureObserver observer(session->window, frames);
+    for (int i = 0; i < frames; ++i) runFrame(*session, &observer);
+    shutdownGame(*session);
+
+    std::string error;
+    if (observer.picture.rgb.empty() || !writePpm(path, observer.picture, error)) {
+        std::cout << "tessel_bench: " << (error.empty() ? "no picture was read" : error)
+                  << std::endl;
+        return 1;
+    }
+    std::cout << "\n==== Tessel picture ====\n";
+    printRow("frames", std::to_string(frames) + " from start-up, 1/60 s each");
+    printRow("window", std::to_string(observer.picture.width) + " x " +
+                           std::to_string(observer.picture.height));
+    printRow("written to", path);
+    std::cout << report.str() << std::flush;
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -237,8 +483,7 @@ int main(int argc, char** argv) {
     const std::optional<BenchOptions> parsed =
         parseBenchOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!parsed) {
-        std::cout << "tessel_bench: " << error
-                  << "\nusage: tessel_bench [--frames N] [--physics-steps N]" << std::endl;
+        std::cout << "tessel_bench: " << error << "\n" << benchUsage << std::endl;
         return 2;
     }
     const BenchOptions options = *parsed;
@@ -251,8 +496,29 @@ int main(int argc, char** argv) {
     settings.height = benchHeight;
     settings.fullscreen = false;
 
+    if (!options.picturePath.empty()) {
+        return renderPicture(settings, options.frames, options.picturePath);
+    }
+
+    // The other edge shader is read before any window opens, so that a wrong folder costs
+    // nothing.
+    std::optional<std::string> otherEdgeVertex;
+    std::optional<std::string> otherEdgeFragment;
+    if (!options.compareEdgeFolder.empty()) {
+        for (auto [name, source] : {std::pair{"/edge.vert", &otherEdgeVertex},
+                                    std::pair{"/edge.frag", &otherEdgeFragment}}) {
+            *source = readTextFile(options.compareEdgeFolder + name);
+            if (!*source) {
+                std::cout << "tessel_bench: cannot read " << options.compareEdgeFolder << name
+                          << std::endl;
+                return 2;
+            }
+        }
+    }
+
     // Start-up to the first frame shown: the game's start-up, then one frame, finished.
     const std::unique_ptr<GameSession> session = startGame(settings);
+    startFixedClock(*session);
     const Clock::time_point startedUp = Clock::now();
     BenchObserver warmUp(false);
     runFrame(*session, &warmUp);
@@ -269,6 +535,8 @@ int main(int argc, char** argv) {
     printRow("window", std::to_string(settings.width) + " x " + std::to_string(settings.height));
     printRow("frames per run", std::to_string(options.frames) + " (after " +
                                    std::to_string(warmUpFrames) + " warm-up frames)");
+    printRow("blocks", "game, floor and bare window in turn, " + std::to_string(blockFrames) +
+                           " frames each");
 
     report << "\nStart-up\n";
     printRow("to the first frame shown",
@@ -281,21 +549,31 @@ int main(int argc, char** argv) {
     for (int i = 0; i < warmUpFrames; ++i) runFrame(*session, &warmUp);
 
     BenchObserver asPlayed(false);
-    const Summary gameFrames =
-        summarize(timeFrames(options.frames, [&] { runFrame(*session, &asPlayed); }));
-    report << "\nGame frame (as the game runs it)\n";
-    printFrameSummary(gameFrames);
+    const InterleavedRun interleaved = runInterleaved(*session, asPlayed, options.frames);
+    const Summary gameFrames = summarize(allFrames(interleaved.game));
+    const Summary floorFrames = summarize(allFrames(interleaved.floor));
+    const Summary bareFrames = summarize(allFrames(interleaved.bare));
 
     BenchObserver phased(true);
     timeFrames(options.frames, [&] {
         phased.beginFrame();
         runFrame(*session, &phased);
     });
+
+    std::optional<EdgeComparison> edgeComparison;
+    if (otherEdgeVertex && otherEdgeFragment) {
+        const std::shared_ptr<Shader> otherEdge =
+            Shader::fromSource(*otherEdgeVertex, *otherEdgeFragment);
+        prepareEdgeShader(*otherEdge);
+        edgeComparison = compareEdgeShaders(*session, otherEdge, options.frames);
+    }
+
+    report << "\nGame frame (as the game runs it)\n";
+    printFrameSummary(gameFrames);
+
     report << "\nTime per phase in ms (glFinish after every phase)\n";
     printPhases(phased.phaseTimes);
 
-    const Summary floorFrames =
-        summarize(timeFrames(options.frames, [&] { runFloorFrame(*session); }));
     report << "\nFloor (same window, post-processing pass and HUD, no scene)\n";
     printFrameSummary(floorFrames);
     printRow("game / floor, median frame time",
@@ -311,6 +589,12 @@ int main(int argc, char** argv) {
         return standing;
     }();
     printRow("grass tiles left after the drive", std::to_string(tilesLeftStanding));
+
+    report << "\nBare window (cleared and swapped, nothing drawn)\n";
+    printFrameSummary(bareFrames);
+
+    printPairedBlocks(interleaved);
+    if (edgeComparison) printEdgeComparison(*edgeComparison, options.compareEdgeFolder);
 
     shutdownGame(*session);
 

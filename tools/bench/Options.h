@@ -6,11 +6,21 @@
 #include <vector>
 
 // The frame benchmark's command line:
-//   tessel_bench [--frames N] [--physics-steps N]
+//   tessel_bench [--frames N] [--physics-steps N] [--compare-edge FOLDER] [--picture FILE]
+// --compare-edge adds a run that alternates the game's edge shader with the edge.vert and
+// edge.frag in FOLDER (another checkout's assets/shader, say) frame by frame. With --picture it
+// times nothing: it renders N frames from start-up with a fixed frame time and writes the last
+// one to FILE.
 struct BenchOptions {
-    int frames = 600;         // frames in each of the three runs (game, phases, floor)
+    int frames = 600;         // frames of each kind (game, floor, bare window; and the phases run)
     int physicsSteps = 3000;  // steps of the physics-only run
+    std::string compareEdgeFolder;  // empty: no edge shader comparison
+    std::string picturePath;        // empty: the timed benchmark
 };
+
+constexpr const char* benchUsage =
+    "usage: tessel_bench [--frames N] [--physics-steps N] [--compare-edge FOLDER] "
+    "[--picture FILE]";
 
 constexpr int maxBenchCount = 1000000;
 
@@ -32,6 +42,18 @@ inline std::optional<BenchOptions> parseBenchOptions(const std::vector<std::stri
     BenchOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
+        std::string* text = name == "--picture"        ? &options.picturePath
+                            : name == "--compare-edge" ? &options.compareEdgeFolder
+                                                       : nullptr;
+        if (text) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                error = name +
+                        (text == &options.picturePath ? " needs a file name" : " needs a folder");
+                return std::nullopt;
+            }
+            *text = arguments[++i];
+            continue;
+        }
         int* target = nullptr;
         if (name == "--frames") {
             target = &options.frames;

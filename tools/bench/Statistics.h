@@ -50,3 +50,43 @@ inline double framesPerSecond(double frameMilliseconds) {
 inline double ratioTo(double value, double floor) {
     return floor > 0.0 ? value / floor : 0.0;
 }
+
+// How a set of samples spreads: its median and the middle half (25th to 75th percentile).
+struct Spread {
+    double median = 0.0;
+    double lowerQuartile = 0.0;
+    double upperQuartile = 0.0;
+};
+
+inline Spread spreadOf(const std::vector<double>& samples) {
+    return {percentile(samples, 50.0), percentile(samples, 25.0), percentile(samples, 75.0)};
+}
+
+// The median frame time of each block of frames.
+inline std::vector<double> blockMedians(const std::vector<std::vector<double>>& blocks) {
+    std::vector<double> medians;
+    medians.reserve(blocks.size());
+    for (const std::vector<double>& block : blocks) medians.push_back(percentile(block, 50.0));
+    return medians;
+}
+
+// values[i] / floors[i] for each pair of blocks run side by side. A pair whose floor is not
+// positive is left out rather than counted as 0; surplus blocks on either side have no pair.
+inline std::vector<double> pairedRatios(const std::vector<double>& values,
+                                        const std::vector<double>& floors) {
+    std::vector<double> ratios;
+    const std::size_t pairs = std::min(values.size(), floors.size());
+    for (std::size_t i = 0; i < pairs; ++i) {
+        if (floors[i] > 0.0) ratios.push_back(values[i] / floors[i]);
+    }
+    return ratios;
+}
+
+// values[i] - floors[i] for each pair of blocks run side by side.
+inline std::vector<double> pairedDifferences(const std::vector<double>& values,
+                                             const std::vector<double>& floors) {
+    std::vector<double> differences;
+    const std::size_t pairs = std::min(values.size(), floors.size());
+    for (std::size_t i = 0; i < pairs; ++i) differences.push_back(values[i] - floors[i]);
+    return differences;
+}
