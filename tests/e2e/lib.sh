@@ -94,6 +94,12 @@ red_fraction() {
         -format '%[fx:mean]' info:
 }
 
+# Fraction of the pixels of a region WxH+X+Y that are near black: the countdown's colour.
+near_black_fraction() {
+    convert "$1" -crop "$2" +repage -fx '(r < 0.3 && g < 0.3 && b < 0.3) ? 1 : 0' \
+        -format '%[fx:mean]' info:
+}
+
 # Polls until a condition holds, taking a fresh screenshot into $WORK_DIR/poll.png before each
 # try; fails the test with DESCRIPTION if it does not hold within LIMIT seconds. The condition
 # is a command that reads the screenshot. Waiting for what a test looks at, rather than for a

@@ -4,11 +4,6 @@
 # the countdown at the top left and the counters at the bottom left.
 source "$(dirname "$0")/lib.sh"
 
-dark_fraction() {
-    convert "$1" -crop "$2" +repage -fx '(r < 0.3 && g < 0.3 && b < 0.3) ? 1 : 0' \
-        -format '%[fx:mean]' info:
-}
-
 copy_assets
 sed -i 's/^fullscreen = false$/fullscreen = true/' "$WORK_DIR/assets/settings.ini"
 grep -q '^fullscreen = true$' "$WORK_DIR/assets/settings.ini" || fail "could not turn full screen on"
@@ -32,7 +27,7 @@ echo "bottom-right corner: brightness $brightness, red $red, green $green"
 at_least 0.8 "$brightness" || fail "the bottom-right corner is white, not the arena"
 at_least "$green" "$(awk -v r="$red" 'BEGIN { print r * 1.2 }')" ||
     fail "the bottom-right corner is not grass"
-at_least "$(dark_fraction "$shot" 435x64+6+6)" 0.03 || fail "no countdown at the top left"
+at_least "$(near_black_fraction "$shot" 435x64+6+6)" 0.03 || fail "no countdown at the top left"
 at_least "$(red_fraction "$shot" 115x70+6+691)" 0.03 || fail "no counters at the bottom left"
 
 hold_key Escape 0.3

@@ -5,11 +5,6 @@
 # but the smoke moves, except for the countdown, which sits above the horizon.
 source "$(dirname "$0")/lib.sh"
 
-dark_fraction() {
-    convert "$1" -crop "$2" +repage -fx '(r < 0.3 && g < 0.3 && b < 0.3) ? 1 : 0' \
-        -format '%[fx:mean]' info:
-}
-
 status_region=340x50+5+5      # the status line at (20, H - 50), inside the frame's outline
 counters_region=90x55+5+540    # "FPS:n" and the frame number at the bottom left
 speed_region=190x40+605+555    # "0.000000" ending at the right edge
@@ -33,7 +28,7 @@ pause_game
 screenshot "$WORK_DIR/paused.png"
 at_least "$(red_fraction "$WORK_DIR/paused.png" $status_region)" 0.03 ||
     fail "no red '- PAUSED -' after F4"
-at_least 0.005 "$(dark_fraction "$WORK_DIR/paused.png" $status_region)" ||
+at_least 0.005 "$(near_black_fraction "$WORK_DIR/paused.png" $status_region)" ||
     fail "the countdown is still drawn while paused"
 at_least "$(red_fraction "$WORK_DIR/paused.png" $counters_region)" 0.03 ||
     fail "no red frames-per-second and frame number at the bottom left"
@@ -47,7 +42,7 @@ wait_until 30 "the text did not come back after a second F3" counters_shown
 
 resume_game
 screenshot "$WORK_DIR/running.png"
-at_least "$(dark_fraction "$WORK_DIR/running.png" $status_region)" 0.03 ||
+at_least "$(near_black_fraction "$WORK_DIR/running.png" $status_region)" 0.03 ||
     fail "no black countdown at the top left"
 at_least 0.005 "$(red_fraction "$WORK_DIR/running.png" $status_region)" ||
     fail "the countdown is red with minutes left"

@@ -114,6 +114,20 @@ TEST_F(SceneGlTest, AModelWithTooFewMeshesLeavesThosePiecesOut) {
 
 class PostProcessGlTest : public GlTest {};
 
+namespace {
+// Draws a white image whose left half is black into `target`.
+void fillWhiteWithBlackLeftHalf(const OffscreenTarget& target) {
+    target.bind();
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, target.size().width / 2, target.size().height);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+}
+}  // namespace
+
 TEST_F(PostProcessGlTest, OffscreenTargetHasTheWindowSize) {
     const OffscreenTarget target(1024, 768);
     EXPECT_TRUE(target.isComplete());
@@ -156,15 +170,7 @@ TEST_F(PostProcessGlTest, EdgePassOutlinesAContrastEdgeAndGetsTheWindowSize) {
     const int size = 64;
     const OffscreenTarget target(size, size);
 
-    // A white image whose left half is black.
-    target.bind();
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, size / 2, size);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
+    fillWhiteWithBlackLeftHalf(target);
 
     glEnable(GL_DEPTH_TEST);
     composeThroughEdgeShader(edge, quad, target, {size, size});
@@ -194,15 +200,7 @@ TEST_F(PostProcessGlTest, EdgePassStretchesTheImageOverAWindowLargerThanIt) {
     const int window = 64;
     const OffscreenTarget target(size, size);
 
-    // A white image whose left half is black.
-    target.bind();
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, size / 2, size);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
+    fillWhiteWithBlackLeftHalf(target);
 
     composeThroughEdgeShader(edge, quad, target, {window, window});
     const auto red = [](int x) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <utility>
 
 #include "app/Arena.h"
@@ -60,3 +61,14 @@ struct ArenaWorld {
 };
 
 constexpr float frameDt = 1.0f / 60.0f;
+
+// How far (degrees, within [-180, 180]) the robot must turn to face the point (x, z): W drives
+// towards (-sin h, -cos h), A turns the heading up and D down. Scripted drivers steer by it.
+inline float headingErrorTowards(float x, float z) {
+    const btVector3 at = gController->getPosition();
+    const float wanted = std::atan2(-(x - at.x()), -(z - at.z())) * 57.29578f;
+    float error = std::fmod(wanted - game.robotHeading, 360.0f);
+    if (error > 180.0f) error -= 360.0f;
+    if (error < -180.0f) error += 360.0f;
+    return error;
+}

@@ -34,11 +34,7 @@ struct Keys {
     bool w = true, a = false, d = false;
 };
 Keys steerAt(const btVector3& target) {
-    const btVector3 to = target - gController->getPosition();
-    const float wanted = std::atan2(-to.x(), -to.z()) * degrees;
-    float error = std::fmod(wanted - game.robotHeading, 360.0f);
-    if (error > 180.0f) error -= 360.0f;
-    if (error < -180.0f) error += 360.0f;
+    const float error = headingErrorTowards(target.x(), target.z());
     Keys keys;
     keys.a = error > 2.0f;
     keys.d = error < -2.0f;

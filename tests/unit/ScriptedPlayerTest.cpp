@@ -32,13 +32,9 @@ glm::vec2 robotXZ() {
     return {at.x(), at.z()};
 }
 
-// W drives towards (-sin h, -cos h) in x and z; A turns the heading up, D down.
 Keys steerTowards(const glm::vec2& target, bool coastWhenClose) {
     const glm::vec2 to = target - robotXZ();
-    const float wanted = std::atan2(-to.x, -to.y) * degrees;
-    float error = std::fmod(wanted - game.robotHeading, 360.0f);
-    if (error > 180.0f) error -= 360.0f;
-    if (error < -180.0f) error += 360.0f;
+    const float error = headingErrorTowards(target.x, target.y);
     Keys keys;
     keys.a = error > 2.0f;
     keys.d = error < -2.0f;
