@@ -187,7 +187,7 @@ void moveRobotAndBall(Scene& scene) {
     place(scene.rightWheel, robot.rightWheel);
     place(scene.leftWheel, robot.leftWheel);
     scene.pointL.position = robot.lightPosition;
-    place(scene.ballGeometry, updateBall(game.frameNumber, game.frameTime));
+    place(scene.ballGeometry, updateBall(game.frameNumber));
 }
 
 DriveKeys pollDriveKeys(GLFWwindow* window) {

@@ -9,6 +9,17 @@
 
 Camera camera;
 
+namespace {
+// Half of `travel` plus the pixel carried from before, rounded toward zero; what is left over
+// (-1, 0 or 1 pixel) is carried again.
+int wholeHalfTurn(int travel, int& carriedPixel) {
+    const long long total = static_cast<long long>(travel) + carriedPixel;
+    const long long half = total / 2;
+    carriedPixel = static_cast<int>(total - 2 * half);
+    return static_cast<int>(half);
+}
+}  // namespace
+
 void Camera::updateVectors() {
     const float p = pitch * degreesToRadians;
     front = glm::normalize(glm::vec3(std::cos((yaw + 90.0f) * degreesToRadians) * std::cos(p),
@@ -22,6 +33,8 @@ void Camera::update(const glm::vec3& target, float yawDegrees, float pitchDegree
                     int cursorY, float moveForward, float moveRight, float frameTime) {
     const glm::mat4 identity(1.0f);
     if (!freeFly) {
+        pendingPixelX = 0;
+        pendingPixelY = 0;
         yaw = yawDegrees;
         pitch = pitchDegrees;
         updateVectors();
@@ -34,9 +47,11 @@ void Camera::update(const glm::vec3& target, float yawDegrees, float pitchDegree
                                   glm::rotate(identity, y, glm::vec3(0.0f, 1.0f, 0.0f)) *
                                   glm::rotate(identity, p, glm::vec3(1.0f, 0.0f, 0.0f)));
     } else {
-        // Integer halving rounds toward zero, so a one-pixel twitch does not turn the camera.
-        yaw += static_cast<float>(-((cursorX - lastCursorX) / 2));
-        pitch += static_cast<float>(-((cursorY - lastCursorY) / 2));
+        // Half a degree per pixel, in whole degrees: the odd pixel is carried to the next frame,
+        // so the same mouse travel turns the camera as far at any frame rate (a lone one-pixel
+        // twitch still turns nothing).
+        yaw -= static_cast<float>(wholeHalfTurn(cursorX - lastCursorX, pendingPixelX));
+        pitch -= static_cast<float>(wholeHalfTurn(cursorY - lastCursorY, pendingPixelY));
         updateVectors();
         position += front * moveForward * 240.0f * frameTime;
         position += right * moveRight * 240.0f * frameTime;

@@ -20,6 +20,9 @@ public:
     float pitch = 0.0f;
     int lastCursorY = 0;
     int lastCursorX = 0;
+    // Free flight turns by whole degrees; the odd pixel of each axis waits here for the next.
+    int pendingPixelX = 0;
+    int pendingPixelY = 0;
     glm::vec3 front{0.0f};
     glm::vec3 up{0.0f};
     glm::vec3 right{0.0f};

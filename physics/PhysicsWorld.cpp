@@ -332,13 +332,15 @@ void setBallInertia() {
     gBall->updateInertiaTensor();
 }
 
-BallPatrol nextBallPatrol(float z, float push, bool pushPositive, float frameTime) {
+BallPatrol nextBallPatrol(float z, float push, bool pushPositive) {
+    // The push after a turn belongs to the physics step it is applied in, whatever the length
+    // of the frame that drew it.
     BallPatrol patrol{push, pushPositive, false};
     if (z < -20.0f && !patrol.pushPositive) {
-        patrol = BallPatrol{0.5f * frameTime, true, true};
+        patrol = BallPatrol{0.5f * physicsStep, true, true};
     }
     if (z > 5.0f && patrol.pushPositive) {
-        patrol = BallPatrol{-0.5f * frameTime, false, true};
+        patrol = BallPatrol{-0.5f * physicsStep, false, true};
     }
     return patrol;
 }
@@ -368,7 +370,7 @@ void quaternionToAngleAxis(const btQuaternion& q, float& angle, glm::vec3& axis)
     angle = std::abs(q.w()) < 1e-8f ? SIMD_PI : 2.0f * std::atan2(s, q.w());
 }
 
-glm::mat4 updateBall(int frameNumber, float frameTime) {
+glm::mat4 updateBall(int frameNumber) {
     if (gBall == nullptr) return glm::mat4(1.0f);
     const btTransform& pose = gBall->getWorldTransform();
     const btVector3& at = pose.getOrigin();
@@ -376,7 +378,7 @@ glm::mat4 updateBall(int frameNumber, float frameTime) {
     glm::vec3 axis(1.0f, 0.0f, 0.0f);
     quaternionToAngleAxis(pose.getRotation(), angle, axis);
 
-    const BallPatrol patrol = nextBallPatrol(at.z(), ballPush, ballPushPositive, frameTime);
+    const BallPatrol patrol = nextBallPatrol(at.z(), ballPush, ballPushPositive);
     if (patrol.clearForces) gBall->clearForces();
     ballPush = patrol.push;
     ballPushPositive = patrol.pushPositive;

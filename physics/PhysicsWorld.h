@@ -102,16 +102,17 @@ void shutdownPhysics();
 
 // Pushes the ball along its patrol and wobbles it; returns the model matrix of the ball's
 // drawable (translation to the body, then its rotation).
-glm::mat4 updateBall(int frameNumber, float frameTime);
+glm::mat4 updateBall(int frameNumber);
 
 // The patrol rule on its own: given the ball's z and the current push, the push for this frame
-// (and whether the forces gathered so far are to be cleared).
+// (and whether the forces gathered so far are to be cleared). A turn pushes by half a physics
+// step, the step the push is applied in.
 struct BallPatrol {
     float push;
     bool pushPositive;
     bool clearForces;
 };
-BallPatrol nextBallPatrol(float z, float push, bool pushPositive, float frameTime);
+BallPatrol nextBallPatrol(float z, float push, bool pushPositive);
 // The wobble force for a frame: -z, +z, +x, -x for frameNumber mod 4 = 0, 1, 2, 3.
 glm::vec3 ballWobble(int frameNumber);
 // Angle (radians) and unit axis of a rotation quaternion; no rotation gives angle 0, axis +x.

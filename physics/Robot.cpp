@@ -1,6 +1,7 @@
 #include "physics/Robot.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -46,12 +47,11 @@ glm::vec3 robotDisplacement(float headingDegrees, float speed, float dt) {
 }
 
 float nextWheelAngle(float angle, float dt, float speed) {
-    if (angle > 360.0f) {
-        angle = 0.0f;
-    } else if (angle < 0.0f) {
-        angle = 360.0f;
-    }
-    return static_cast<float>(static_cast<double>(angle) + 0.5 * (dt * speed));
+    // The angle is radians, so it wraps by whole turns: the wheels never jump within a frame.
+    constexpr double fullTurn = 2.0 * 3.14159265358979323846;
+    double next = std::fmod(static_cast<double>(angle) + 0.5 * (dt * speed), fullTurn);
+    if (next < 0.0) next += fullTurn;
+    return static_cast<float>(next);
 }
 
 void driveRobot(float frameTime, bool forwardHeld, bool backwardHeld) {
@@ -69,7 +69,9 @@ RobotPlacement robotPieces(const glm::vec3& position, const glm::mat4& rotation,
     RobotPlacement placement;
     const glm::vec3 base(position.x, position.y - 1.0f, position.z);
     placement.body =
-        glm::translate(glm::mat4(1.0f), glm::vec3(base.x, base.y - jitter, base.z)) * rotation;
+        glm::translate(glm::mat4(1.0f),
+                       glm::vec3(position.x, position.y - (1.0f + jitter), position.z)) *
+        rotation;
     placement.leftBase = glm::translate(glm::mat4(1.0f), base) * rotation;
     placement.rightBase = placement.leftBase;
     const glm::vec3 xAxis(1.0f, 0.0f, 0.0f);

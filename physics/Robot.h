@@ -23,7 +23,8 @@ glm::mat4 headingRotation(float headingDegrees);
 // the fall speed.
 glm::vec3 robotDisplacement(float headingDegrees, float speed, float dt);
 
-// The wheel angle after one frame: it restarts from 0 past 360 and from 360 below 0.
+// The wheel angle after one frame: rolled by half the distance driven, kept within [0, 2 pi)
+// by whole turns.
 float nextWheelAngle(float angle, float dt, float speed);
 
 // Moves the robot for one frame and turns its wheels. Uses and updates game.driveSpeed.

@@ -33,7 +33,7 @@ struct ArenaWorld {
             stepPhysics();
             driveRobot(game.frameTime, game.forwardHeld, game.backwardHeld);
             placeRobot();
-            updateBall(game.frameNumber, game.frameTime);
+            updateBall(game.frameNumber);
         }
         game.frameTime = dt;
         ++game.frameNumber;

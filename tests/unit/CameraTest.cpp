@@ -49,6 +49,26 @@ TEST(Camera, FreeFlyTurnsByHalfTheCursorStepRoundedTowardZero) {
     EXPECT_FLOAT_EQ(c.yaw, 0.0f);
 }
 
+TEST(Camera, FreeFlyTurnsAsFarForTheSameMouseTravelAtAnyFrameRate) {
+    // 1000 pixels to the left and 300 up over one second, the cursor read once a frame.
+    const auto turnAfterOneSecond = [](int framesPerSecond) {
+        Camera c;
+        c.freeFly = true;
+        for (int frame = 1; frame <= framesPerSecond; ++frame) {
+            const double t = static_cast<double>(frame) / framesPerSecond;
+            c.update(glm::vec3(0.0f), 0.0f, 0.0f, cursorCoordinate(-1000.0 * t),
+                     cursorCoordinate(-300.0 * t), 0.0f, 0.0f, 1.0f / framesPerSecond);
+        }
+        return glm::vec2(c.yaw, c.pitch);
+    };
+    const glm::vec2 at60 = turnAfterOneSecond(60);
+    const glm::vec2 at1000 = turnAfterOneSecond(1000);
+    EXPECT_NEAR(at60.x, 500.0f, 1.0f);
+    EXPECT_NEAR(at60.y, 150.0f, 1.0f);
+    EXPECT_NEAR(at1000.x, at60.x, 1.0f);
+    EXPECT_NEAR(at1000.y, at60.y, 1.0f);
+}
+
 TEST(Camera, AHeldFreeFlyKeyFliesEightUnitsASecondAtEveryFrameRate) {
     for (int framesPerSecond : {30, 60, 144}) {
         const float dt = 1.0f / static_cast<float>(framesPerSecond);

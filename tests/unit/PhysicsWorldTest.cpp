@@ -14,31 +14,46 @@ TEST(BallPatrol, FirstPushIsMinusOneUntilTheBallPassesMinusTwenty) {
 }
 
 TEST(BallPatrol, TurnsOnlyStrictlyPastMinusTwentyAndFive) {
-    const float dt = 0.02f;
-    BallPatrol p = nextBallPatrol(-20.0f, -1.0f, false, dt);
+    BallPatrol p = nextBallPatrol(-20.0f, -1.0f, false);
     EXPECT_FLOAT_EQ(p.push, -1.0f);
     EXPECT_FALSE(p.pushPositive);
     EXPECT_FALSE(p.clearForces);
 
-    p = nextBallPatrol(-20.001f, -1.0f, false, dt);
-    EXPECT_FLOAT_EQ(p.push, 0.5f * dt);
+    p = nextBallPatrol(-20.001f, -1.0f, false);
+    EXPECT_FLOAT_EQ(p.push, 0.5f * physicsStep);
     EXPECT_TRUE(p.pushPositive);
     EXPECT_TRUE(p.clearForces);
 
-    p = nextBallPatrol(5.0f, 0.01f, true, dt);
+    p = nextBallPatrol(5.0f, 0.01f, true);
     EXPECT_FLOAT_EQ(p.push, 0.01f);
     EXPECT_TRUE(p.pushPositive);
 
-    p = nextBallPatrol(5.001f, 0.01f, true, dt);
-    EXPECT_FLOAT_EQ(p.push, -0.5f * dt);
+    p = nextBallPatrol(5.001f, 0.01f, true);
+    EXPECT_FLOAT_EQ(p.push, -0.5f * physicsStep);
     EXPECT_FALSE(p.pushPositive);
 
     // Already heading the right way: nothing changes on either side.
-    p = nextBallPatrol(-30.0f, 0.01f, true, dt);
+    p = nextBallPatrol(-30.0f, 0.01f, true);
     EXPECT_FLOAT_EQ(p.push, 0.01f);
     EXPECT_FALSE(p.clearForces);
-    p = nextBallPatrol(30.0f, -1.0f, false, dt);
+    p = nextBallPatrol(30.0f, -1.0f, false);
     EXPECT_FLOAT_EQ(p.push, -1.0f);
+}
+
+TEST(BallPatrol, ThePushAfterATurnIsTheSameAtAnyFrameTime) {
+    // Through the game's frame calls: the ball is put just past the turn, and the frame that
+    // turns it follows a frame of the given length (a 2 s stall among them).
+    for (const float dt : {1.0f / 30.0f, 1.0f / 60.0f, 1.0f / 1000.0f, 2.0f}) {
+        ArenaWorld world;
+        parkRobot();
+        btTransform at = gBall->getWorldTransform();
+        at.setOrigin(btVector3(0.0f, 2.0f, -21.0f));
+        gBall->setWorldTransform(at);
+        game.frameTime = dt;
+        world.frame(dt, false, false, false, false);
+        EXPECT_TRUE(ballPushPositive) << "dt " << dt;
+        EXPECT_FLOAT_EQ(ballPush, 0.5f / 60.0f) << "dt " << dt;
+    }
 }
 
 TEST(BallPatrol, WobbleFollowsTheFrameNumberModFour) {
@@ -89,7 +104,7 @@ TEST(BallPatrol, TheDrawnBallFollowsItsBody) {
     ArenaWorld world;
     world.frames(30, frameDt, false, false, false, false);
     const btVector3 at = gBall->getWorldTransform().getOrigin();
-    const glm::mat4 model = updateBall(game.frameNumber, frameDt);
+    const glm::mat4 model = updateBall(game.frameNumber);
     EXPECT_NEAR(model[3].x, at.x(), 1e-5f);
     EXPECT_NEAR(model[3].y, at.y(), 1e-5f);
     EXPECT_NEAR(model[3].z, at.z(), 1e-5f);

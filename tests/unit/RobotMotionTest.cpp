@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "app/GameState.h"
@@ -77,11 +78,35 @@ TEST(RobotMotion, HeadingZeroDrivesAlongZAndTheFallIsAlwaysThere) {
     EXPECT_NEAR(turned.z, 0.0f, 1e-4f);
 }
 
-TEST(RobotMotion, WheelAngleRestartsPastItsBounds) {
-    EXPECT_FLOAT_EQ(nextWheelAngle(10.0f, 0.1f, 4.0f), 10.2f);
-    EXPECT_FLOAT_EQ(nextWheelAngle(360.5f, 0.1f, 4.0f), 0.2f);
-    EXPECT_FLOAT_EQ(nextWheelAngle(360.0f, 0.1f, 4.0f), 360.2f);  // strict
-    EXPECT_FLOAT_EQ(nextWheelAngle(-0.5f, 0.1f, -4.0f), 359.8f);
+TEST(RobotMotion, WheelAngleWrapsByWholeTurnsWithoutAJump) {
+    constexpr float fullTurn = 6.2831853f;
+    EXPECT_FLOAT_EQ(nextWheelAngle(1.0f, 0.1f, 4.0f), 1.2f);
+    EXPECT_NEAR(nextWheelAngle(6.2f, 0.1f, 4.0f), 6.4f - fullTurn, 1e-5f);
+    EXPECT_NEAR(nextWheelAngle(0.1f, 0.1f, -4.0f), 0.1f - 0.2f + fullTurn, 1e-5f);
+
+    // Full speed both ways, over several wraps: the rotation handed to the wheels never changes
+    // within a frame by more than that frame's roll.
+    for (const float dt : {1.0f / 30.0f, 1.0f / 60.0f, 1.0f / 144.0f}) {
+        for (const float speed : {-20.0f, 20.0f}) {
+            const float roll = std::fabs(0.5f * dt * speed);
+            float angle = 0.0f;
+            int wraps = 0;
+            for (int frame = 0; frame < static_cast<int>(120.0f / dt); ++frame) {
+                const float next = nextWheelAngle(angle, dt, speed);
+                ASSERT_GE(next, 0.0f);
+                ASSERT_LE(next, fullTurn);
+                // The change as the wheels show it: the shorter way round the circle.
+                float change = std::fabs(next - angle);
+                if (change > fullTurn / 2.0f) {
+                    change = fullTurn - change;
+                    ++wraps;
+                }
+                ASSERT_NEAR(change, roll, 1e-4f) << "dt " << dt << " speed " << speed;
+                angle = next;
+            }
+            EXPECT_GE(wraps, 3) << "dt " << dt << " speed " << speed;
+        }
+    }
 }
 
 TEST(RobotMotion, PiecesHangBelowTheLastPositionAndTheWheelsSitBesideThem) {
@@ -89,6 +114,10 @@ TEST(RobotMotion, PiecesHangBelowTheLastPositionAndTheWheelsSitBesideThem) {
     const RobotPlacement p = robotPieces(at, headingRotation(0.0f), 0.04f, 0.0f);
     EXPECT_NEAR(p.leftBase[3].y, 0.6f, 1e-6f);
     EXPECT_NEAR(p.body[3].y, 0.56f, 1e-6f);
+    // The body hangs 1 plus the jitter below the position, summed in that order.
+    const float jitter = 1.0f / 20000.0f;
+    EXPECT_EQ(robotPieces(at, headingRotation(0.0f), jitter, 0.0f).body[3].y,
+              at.y - (1.0f + jitter));
     EXPECT_EQ(p.leftBase, p.rightBase);
     EXPECT_NEAR(p.rightWheel[3].x, 5.7f, 1e-5f);
     EXPECT_NEAR(p.leftWheel[3].x, 0.3f, 1e-5f);

@@ -400,7 +400,7 @@ void benchmarkPhysics(int steps) {
         driveRobot(dt, game.forwardHeld, game.backwardHeld);
         placeRobot();
         samples.push_back(millisecondsBetween(start, Clock::now()) * 1000.0);
-        updateBall(game.frameNumber, dt);
+        updateBall(game.frameNumber);
         game.frameTime = dt;
         ++game.frameNumber;
         const DriveKeys keys = scriptedKeys(i);
