@@ -16,6 +16,20 @@ Countdown runCountdown(GameState& state, float now, float startTime) {
     return countdown;
 }
 
+void startNewRound(GameState& state) {
+    const GameState start;
+    state.timeLimit = start.timeLimit;
+    state.gameOver = false;
+    state.paused = false;
+    state.driveSpeed = 0.0f;
+    state.robotHeading = 0.0f;
+    state.orbitYaw = 0.0f;
+    state.orbitPitch = 0.0f;
+    state.flyForward = 0.0f;
+    state.flyStrafe = 0.0f;
+    state.robotPosition = start.robotPosition;
+}
+
 std::string timeLeftText(const Countdown& countdown) {
     const char* separator = countdown.seconds < 10 ? ":0" : ":";
     return "Time left: 0" + std::to_string(countdown.minutes) + separator +
@@ -26,6 +40,7 @@ namespace {
 const glm::vec3 red(1.0f, 0.0f, 0.0f);
 const glm::vec3 black(0.0f, 0.0f, 0.0f);
 const glm::vec3 blue(0.0f, 0.0f, 1.0f);
+const glm::vec3 yellow(1.0f, 0.9f, 0.1f);
 
 // The first of won, paused, time left and game over that applies; false when none does
 // (exactly zero seconds left).
@@ -53,9 +68,14 @@ bool statusLine(const GameState& state, const Countdown& countdown, bool won, in
 std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown, bool won,
                               int windowWidth, int windowHeight) {
     std::vector<HudLine> lines;
-    lines.reserve(4);
+    lines.reserve(6);
     HudLine status;
     if (statusLine(state, countdown, won, windowHeight, status)) lines.push_back(status);
+    if (roundEnded(won, state)) {
+        const float y = static_cast<float>(windowHeight / 2 - 45);
+        lines.push_back({playAgainText, 52.0f, y - 2.0f, 1.0f, black, false});
+        lines.push_back({playAgainText, 50.0f, y, 1.0f, yellow, false});
+    }
 
     lines.push_back(
         {"FPS:" + std::to_string(state.framesPerSecond), 10.0f, 39.0f, 0.5f, red, false});

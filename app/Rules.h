@@ -30,6 +30,11 @@ inline bool roundEnded(bool won, const GameState& state) {
     return won || state.gameOver;
 }
 
+// The rules' side of a new round: the full time limit, not over, not paused, the robot at rest
+// facing heading 0 with the orbit behind it. What the player chose to see (wireframe, culling,
+// HUD), the clock and the frame counts go on as they were.
+void startNewRound(GameState& state);
+
 // One line of heads-up text in window pixels (origin bottom-left).
 struct HudLine {
     std::string text;
@@ -43,8 +48,13 @@ struct HudLine {
 // "Time left: 03:05" for 185.4 s.
 std::string timeLeftText(const Countdown& countdown);
 
-// The heads-up lines of one frame, in drawing order: the status line (if any), the frames
-// per second, the frame number and the speed read-out at the right edge.
+// The line under the end text once the round has ended.
+inline const char* const playAgainText = "Press R to play again";
+
+// The heads-up lines of one frame, in drawing order: the status line (if any), once the round
+// has ended the invitation to play again (a dark shadow, then the text over it, so that it reads
+// on the white sky and on the arena alike), the frames per second, the frame number and the
+// speed read-out at the right edge.
 std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown, bool won,
                               int windowWidth, int windowHeight);
 

@@ -1,5 +1,6 @@
 #include "effects/Particles.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <glm/ext/matrix_transform.hpp>
@@ -23,10 +24,16 @@ float nextRandomFraction() {
 }  // namespace
 
 ParticlePool::ParticlePool(unsigned int count, unsigned int rate)
-    : spawnRate(rate), particleCount(count) {
+    : spawnRate(rate), particleCount(count), particles(count) {
+    putAllToSleep();
+}
+
+void ParticlePool::putAllToSleep() {
     Particle asleep;
     asleep.velocity = initialVelocity;
-    particles.assign(particleCount, asleep);
+    std::fill(particles.begin(), particles.end(), asleep);
+    spawnAccumulator = 0.0f;
+    wakeCount = 0;
 }
 
 std::pair<glm::vec3, glm::vec3> ParticlePool::emitterPoints(glm::vec3 base, float headingDegrees) {

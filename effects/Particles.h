@@ -29,6 +29,9 @@ struct ParticlePool {
     // are due since the last wake. Prints a warning when the pool has too few asleep.
     void update(float dt, glm::vec3 emitterBase, float headingDegrees);
 
+    // Every particle asleep and nothing due to wake, as the pool starts.
+    void putAllToSleep();
+
     // The two points new smoke appears between: 1.7 along the heading (sin, 0, cos), 0.7 up
     // and 0.6 to either side.
     static std::pair<glm::vec3, glm::vec3> emitterPoints(glm::vec3 base, float headingDegrees);
@@ -70,6 +73,7 @@ public:
         pool.update(dt, emitterBase, headingDegrees);
     }
     void draw(glm::mat4 view);
+    void putAllToSleep() { pool.putAllToSleep(); }
 
     const ParticlePool& getPool() const { return pool; }
 

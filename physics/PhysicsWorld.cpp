@@ -29,6 +29,9 @@ std::unique_ptr<PhysicsWorld> worldOwner;
 
 const btVector3 gravity(0.0f, -9.8f, 0.0f);
 const btVector3 pendulumAnchorPosition(5.0f, 8.0f, 1.0f);
+const btVector3 robotStartPosition(0.0f, 2.0f, 0.0f);
+const btVector3 ballStartPosition(0.0f, 7.0f, 30.0f);
+constexpr float ballFirstPush = -1.0f;
 
 // Two touching surfaces use the mean of their frictions and of their restitutions. The tuning of
 // the ball (1.1) against the ground (0.1) is made for the mean; Bullet's own product would all
@@ -144,13 +147,23 @@ btCollisionObject* PhysicsWorld::createTrigger(btCollisionShape* shape,
     trigger->setCollisionFlags(btCollisionObject::CF_STATIC_OBJECT |
                                btCollisionObject::CF_NO_CONTACT_RESPONSE);
     applyMaterial(*trigger, material);
-    trigger->forceActivationState(ISLAND_SLEEPING);
-    dynamicsWorld->addCollisionObject(
-        trigger.get(), btBroadphaseProxy::StaticFilter,
-        btBroadphaseProxy::AllFilter ^ btBroadphaseProxy::StaticFilter);
+    addTriggerToWorld(*trigger);
     btCollisionObject* view = trigger.get();
     objects.push_back(std::move(trigger));
     return view;
+}
+
+void PhysicsWorld::restoreTrigger(btCollisionObject& trigger, btCollisionShape* shape) {
+    if (shape == nullptr || trigger.getBroadphaseHandle() != nullptr) return;
+    trigger.setCollisionShape(shape);
+    addTriggerToWorld(trigger);
+}
+
+void PhysicsWorld::addTriggerToWorld(btCollisionObject& trigger) {
+    trigger.forceActivationState(ISLAND_SLEEPING);
+    dynamicsWorld->addCollisionObject(
+        &trigger, btBroadphaseProxy::StaticFilter,
+        btBroadphaseProxy::AllFilter ^ btBroadphaseProxy::StaticFilter);
 }
 
 void PhysicsWorld::addActor(btRigidBody* body) {
@@ -226,7 +239,7 @@ void initPhysics() {
     gPhysics = &physics;
     gScene = &physics.scene();
     gSimulationEvents.setWorld(gScene);
-    ballPush = -1.0f;
+    ballPush = ballFirstPush;
     ballPushPositive = false;
 
     gMaterial = physics.createMaterial(0.1f, 0.1f, 0.1f);
@@ -251,7 +264,7 @@ void initPhysics() {
 
     // The robot.
     CapsuleControllerDesc desc;
-    desc.position = btVector3(0, 2, 0);
+    desc.position = robotStartPosition;
     desc.slopeLimit = 0.2f;
     desc.contactOffset = 0.05f;
     desc.stepOffset = 0.25f;
@@ -300,7 +313,7 @@ void initPhysics() {
     auto* ballShape = physics.createShape<btSphereShape>(2.0f);
     gBall =
         physics.createDynamic(ballShape, *ballMaterial,
-                              btTransform(btQuaternion::getIdentity(), btVector3(0, 7, 30)), 1.0f);
+                              btTransform(btQuaternion::getIdentity(), ballStartPosition), 1.0f);
     gBall->setMassProps(0.1f, gBall->getLocalInertia());
     gBall->updateInertiaTensor();
     physics.addActor(gBall);
@@ -324,6 +337,24 @@ void shutdownPhysics() {
     gScene = nullptr;
     gPhysics = nullptr;
     worldOwner.reset();
+}
+
+void returnActorsToStart() {
+    if (gController != nullptr) gController->setPosition(robotStartPosition);
+    if (gBall != nullptr) {
+        const btTransform start(btQuaternion::getIdentity(), ballStartPosition);
+        gBall->setWorldTransform(start);
+        gBall->setInterpolationWorldTransform(start);
+        if (gBall->getMotionState() != nullptr) gBall->getMotionState()->setWorldTransform(start);
+        gBall->setLinearVelocity(btVector3(0, 0, 0));
+        gBall->setAngularVelocity(btVector3(0, 0, 0));
+        gBall->setInterpolationLinearVelocity(btVector3(0, 0, 0));
+        gBall->setInterpolationAngularVelocity(btVector3(0, 0, 0));
+        gBall->clearForces();
+        gBall->activate(true);
+    }
+    ballPush = ballFirstPush;
+    ballPushPositive = false;
 }
 
 void setBallInertia() {

@@ -47,6 +47,9 @@ public:
     // that the world does not refresh its bounding box every step.
     btCollisionObject* createTrigger(btCollisionShape* shape, const PhysicsMaterial& material,
                                      const btTransform& pose);
+    // Gives a trigger that was mown (see detachShape) its shape back and returns it to the
+    // world as createTrigger put it there.
+    void restoreTrigger(btCollisionObject& trigger, btCollisionShape* shape);
     void addActor(btRigidBody* body);
     void addConstraint(std::unique_ptr<btTypedConstraint> constraint);
     void setController(std::unique_ptr<CharacterController> robot);
@@ -58,6 +61,7 @@ public:
 private:
     // Bullet's hook at the start of every simulation step; the world's user info is this object.
     static void beforeSimulationStep(btDynamicsWorld* world, btScalar timeStep);
+    void addTriggerToWorld(btCollisionObject& trigger);
     void reportPairs(SimulationEvents& events);
 
     std::unique_ptr<btDefaultCollisionConfiguration> collisionConfiguration;
@@ -99,6 +103,9 @@ void wakeBall();
 void stepPhysics();
 // Releases every engine object, in reverse order of creation.
 void shutdownPhysics();
+// For a new round: the robot and the ball go back where initPhysics put them, at rest, and the
+// ball's patrol starts again with its first push. The grass is the fields' own (regrowTiles).
+void returnActorsToStart();
 
 // Pushes the ball along its patrol and wobbles it; returns the model matrix of the ball's
 // drawable (translation to the body, then its rotation).

@@ -12,8 +12,7 @@ GrassTile::GrassTile(const glm::vec3& tilePosition, const glm::vec3& tileHalfExt
     if (physics == nullptr) return;
     scene = &physics->scene();
     const PhysicsMaterial* material = physics->createMaterial(1.0f, 1.0f, 1.0f);
-    auto* box =
-        physics->createShape<btBoxShape>(btVector3(halfExtents.x, halfExtents.y, halfExtents.z));
+    box = physics->createShape<btBoxShape>(btVector3(halfExtents.x, halfExtents.y, halfExtents.z));
     actor = physics->createTrigger(
         box, *material,
         btTransform(btQuaternion::getIdentity(), btVector3(position.x, position.y, position.z)));
@@ -21,6 +20,17 @@ GrassTile::GrassTile(const glm::vec3& tilePosition, const glm::vec3& tileHalfExt
 
 bool GrassTile::isMown() const {
     return actor == nullptr || !hasShape(*actor);
+}
+
+void GrassTile::regrow() {
+    if (physics == nullptr || actor == nullptr || !isMown()) return;
+    physics->restoreTrigger(*actor, box);
+}
+
+void regrowTiles(TileGrid& tiles) {
+    for (auto& row : tiles) {
+        for (GrassTile& tile : row) tile.regrow();
+    }
 }
 
 bool isFieldMown(const TileGrid& tiles) {

@@ -6,6 +6,7 @@
 #include "app/Arena.h"
 #include "app/GameState.h"
 #include "app/Input.h"
+#include "app/Rules.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/Robot.h"
 
@@ -38,6 +39,16 @@ struct ArenaWorld {
         game.frameTime = dt;
         ++game.frameNumber;
         applyDriveKeys(game, w, a, s, d, game.frameTime);
+    }
+
+    // A new round as restartRound starts one, for the parts that need no window: the rules, the
+    // wheels, the robot and the ball, and every tile standing again.
+    void restart() {
+        startNewRound(game);
+        wheelAngle = 0.0f;
+        returnActorsToStart();
+        regrowTiles(arenaTiles);
+        regrowTiles(plateauTiles);
     }
 
     void frames(int count, float dt, bool w, bool a, bool s, bool d) {

@@ -11,10 +11,19 @@ const glm::vec3 red(1.0f, 0.0f, 0.0f);
 const glm::vec3 black(0.0f, 0.0f, 0.0f);
 const glm::vec3 blue(0.0f, 0.0f, 1.0f);
 
-// The status line is the only line that is not the FPS, frame-number or speed line.
+// The status line, when there is one, comes before every other line.
 std::optional<HudLine> statusOf(const std::vector<HudLine>& lines) {
-    if (lines.size() == 4) return lines.front();
-    return std::nullopt;
+    if (lines.empty() || lines.front().text.rfind("FPS:", 0) == 0) return std::nullopt;
+    return lines.front();
+}
+
+// The lines that invite the player to another round.
+std::vector<HudLine> playAgainLines(const std::vector<HudLine>& lines) {
+    std::vector<HudLine> found;
+    for (const HudLine& line : lines) {
+        if (line.text == playAgainText) found.push_back(line);
+    }
+    return found;
 }
 
 std::optional<HudLine> statusAt(float timeLeft, bool won = false, bool paused = false,
@@ -86,6 +95,32 @@ TEST(HudTest, StatusLinePrecedence) {
     expectLine(statusAt(-5.0f, true, true, true), "YOU WON!", 50, 300, 2.5f, blue);
     expectLine(statusAt(-5.0f, false, true, true), "- PAUSED -", 20, 550, 1.0f, red);
     expectLine(statusAt(100.0f, false, false, true), "Time left: 01:40", 20, 550, 1.0f, black);
+}
+
+TEST(HudTest, AnEndedRoundInvitesToPlayAgainUnderTheEndText) {
+    GameState state;
+    const Countdown playing = runCountdown(state, 100.0f, 0.0f);
+    EXPECT_TRUE(playAgainLines(hudLines(state, playing, false, width, height)).empty());
+
+    for (const bool won : {true, false}) {
+        for (const bool paused : {false, true}) {
+            GameState ended;
+            ended.paused = paused;
+            const Countdown countdown = runCountdown(ended, won ? 100.0f : 241.0f, 0.0f);
+            const auto lines = hudLines(ended, countdown, won, width, height);
+            const auto invitation = playAgainLines(lines);
+            ASSERT_EQ(invitation.size(), 2u) << "won " << won << " paused " << paused;
+            // A dark shadow first, then the light text just above and left of it, both under
+            // the end text at the middle of the window.
+            EXPECT_EQ(invitation[0].colour, black);
+            EXPECT_GT(invitation[1].colour.r + invitation[1].colour.g, 1.5f);
+            EXPECT_LT(invitation[1].y, height / 2.0f);
+            EXPECT_GT(invitation[1].y, invitation[0].y);
+            EXPECT_LT(invitation[1].x, invitation[0].x);
+            // The counters are still there, the speed last.
+            EXPECT_EQ(lines.back().text, "0.000000");
+        }
+    }
 }
 
 TEST(HudTest, NoStatusLineAtExactlyZero) {

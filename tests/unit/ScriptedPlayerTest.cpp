@@ -167,3 +167,65 @@ INSTANTIATE_TEST_SUITE_P(FrameTimes, ScriptedPlayerAtFrameRate,
                          [](const ::testing::TestParamInfo<int>& rate) {
                              return "OneOver" + std::to_string(rate.param);
                          });
+
+// Another round in the same world: a few hundred tiles mown, then a restart puts the tiles, the
+// robot, the ball and the rules back as the game starts them, and the new round can be won.
+TEST(ScriptedPlayerAfterARestart, MowsBothFieldsOfTheNewRound) {
+    const float dt = 1.0f / 60.0f;
+    ArenaWorld world;
+    {
+        ScriptedPlayer player(world);
+        while (world.mownCount() < 300) {
+            const Keys keys = player.decide();
+            world.frame(dt, keys.w, keys.a, keys.s, keys.d);
+        }
+    }
+    game.timeLimit = 300.0f;  // as if paused for a minute
+    game.gameOver = true;
+    game.paused = true;
+    const int objectsBefore = gScene->getNumCollisionObjects();
+    const int mownBefore = world.mownCount();
+    world.restart();
+
+    EXPECT_EQ(world.mownCount(), 0);
+    EXPECT_EQ(gScene->getNumCollisionObjects(), objectsBefore + mownBefore);
+    EXPECT_EQ(game.driveSpeed, 0.0f);
+    EXPECT_EQ(game.robotHeading, 0.0f);
+    EXPECT_EQ(game.timeLimit, 240.0f);
+    EXPECT_FALSE(game.gameOver);
+    EXPECT_FALSE(game.paused);
+    EXPECT_EQ(wheelAngle, 0.0f);
+    EXPECT_EQ(world.robot(), btVector3(0, 2, 0));
+    EXPECT_EQ(gBall->getWorldTransform().getOrigin(), btVector3(0, 7, 30));
+    EXPECT_EQ(gBall->getLinearVelocity(), btVector3(0, 0, 0));
+    EXPECT_EQ(gBall->getAngularVelocity(), btVector3(0, 0, 0));
+    EXPECT_EQ(ballPush, -1.0f);
+    EXPECT_FALSE(ballPushPositive);
+
+    ScriptedPlayer player(world);
+    const int frameLimit = static_cast<int>(240.0f / dt);
+    int frame = 0;
+    bool won = false;
+    for (; frame < frameLimit && !won; ++frame) {
+        const Keys keys = player.decide();
+        world.frame(dt, keys.w, keys.a, keys.s, keys.d);
+        won = roundWon(isFieldMown(world.arenaTiles), isFieldMown(world.plateauTiles));
+    }
+    std::cout << "after a restart: both fields mown after " << frame * dt << " s" << std::endl;
+    EXPECT_TRUE(won);
+
+    // A hundred more restarts, the last ones after the win: the world keeps every object it
+    // had, no more.
+    const int objectsAfterOne = [&] {
+        world.restart();
+        return gScene->getNumCollisionObjects();
+    }();
+    for (int i = 0; i < 99; ++i) {
+        world.frames(3, dt, true, false, false, false);
+        world.restart();
+    }
+    EXPECT_EQ(gScene->getNumCollisionObjects(), objectsAfterOne);
+    EXPECT_EQ(world.mownCount(), 0);
+    std::cout << "physics objects after 1 restart: " << objectsAfterOne
+              << ", after 100: " << gScene->getNumCollisionObjects() << std::endl;
+}
