@@ -38,7 +38,19 @@ double readReal(const INIReader& reader, const char* section, const char* key, d
     return value;
 }
 
-// Fetches the nine values from a parsed file.
+// The frame pacing keys of [window]: a swap interval of 1 with vsync, and a cap on the frames
+// started per second (0 for none).
+void readFramePacing(const INIReader& reader, Settings& settings) {
+    settings.vsync = reader.GetBoolean("window", "vsync", settings.vsync);
+    const long maxFps = reader.GetInteger("window", "max_fps", settings.maxFps);
+    if (maxFps >= 0 && maxFps <= INT_MAX) {
+        settings.maxFps = static_cast<int>(maxFps);
+    } else {
+        rejectSetting(reader, "window", "max_fps", settings.maxFps, Settings{}.maxFps);
+    }
+}
+
+// Fetches the values from a parsed file.
 Settings readSettings(const INIReader& reader) {
     Settings settings;
     // Values that would end in a failed window or a projection that shows nothing (a size of
@@ -64,6 +76,7 @@ Settings readSettings(const INIReader& reader) {
     if (settings.farPlane <= settings.nearPlane) {
         rejectSetting(reader, "camera", "near", settings.nearPlane, defaults.nearPlane);
     }
+    readFramePacing(reader, settings);
     return settings;
 }
 }  // namespace

@@ -31,6 +31,8 @@ void expectDefaults(const Settings& s) {
     EXPECT_EQ(s.fov, 60.0);
     EXPECT_EQ(s.nearPlane, static_cast<double>(0.1f));
     EXPECT_EQ(s.farPlane, 100.0);
+    EXPECT_FALSE(s.vsync);
+    EXPECT_EQ(s.maxFps, 0);
 }
 
 std::string loadQuietly(const std::string& path, Settings& out) {
@@ -49,16 +51,48 @@ TEST(Settings, MissingFilePrintsOneErrorLineAndKeepsDefaults) {
     expectDefaults(settings);
 }
 
-TEST(Settings, ShippedFileHoldsTheDefaults) {
+TEST(Settings, ShippedFileHoldsTheDefaultsButVsyncAndTheFarDistance) {
     Settings settings;
     EXPECT_EQ(loadQuietly(settingsPath, settings), "");
     EXPECT_EQ(settings.width, 800);
     EXPECT_EQ(settings.height, 600);
     EXPECT_EQ(settings.title, "Tessel 2020");
     EXPECT_FLOAT_EQ(static_cast<float>(settings.nearPlane), 0.1f);
-    EXPECT_EQ(settings.farPlane, 100.0);
     EXPECT_EQ(settings.fov, 60.0);
     EXPECT_EQ(settings.brightness, 1.0);
+    EXPECT_EQ(settings.maxFps, 0);
+    // The game as shipped waits for the display, and sees the whole arena from the end view
+    // 120 above the floor and from any corner.
+    EXPECT_TRUE(settings.vsync);
+    EXPECT_EQ(settings.farPlane, 200.0);
+}
+
+TEST(Settings, FramePacingKeys) {
+    {
+        SettingsFile file("[window]\nvsync=true\nmax_fps=144\n");
+        Settings s;
+        EXPECT_EQ(loadQuietly(file.path, s), "");
+        EXPECT_TRUE(s.vsync);
+        EXPECT_EQ(s.maxFps, 144);
+    }
+    {
+        SettingsFile file("[window]\nvsync=maybe\nmax_fps=-5\n");
+        Settings s;
+        EXPECT_EQ(loadQuietly(file.path, s),
+                  "ERROR: Setting 'max_fps' in [window] cannot be used: '-5'. Using the default 0 "
+                  "instead.\n");
+        expectDefaults(s);
+    }
+    {
+        // Too large for an int, and not a number at all.
+        SettingsFile file("[window]\nmax_fps=4294967296\n");
+        Settings s;
+        EXPECT_NE(loadQuietly(file.path, s), "");
+        EXPECT_EQ(s.maxFps, 0);
+        SettingsFile words("[window]\nmax_fps=fast\n");
+        EXPECT_EQ(loadQuietly(words.path, s), "");
+        EXPECT_EQ(s.maxFps, 0);
+    }
 }
 
 TEST(Settings, ReadsAllNineKeys) {
