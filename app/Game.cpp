@@ -11,6 +11,7 @@
 
 #include "app/Arena.h"
 #include "app/Fatal.h"
+#include "app/FramePacing.h"
 #include "app/GameState.h"
 #include "app/Input.h"
 #include "app/PostProcess.h"
@@ -36,8 +37,17 @@ void glfwErrorCallback(int code, const char* description) {
     std::cout << "GLFW error " << code << ": " << (description ? description : "") << std::endl;
 }
 
-void keyCallback(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
-    switch (handleKey(game, key, action)) {
+GameSession& sessionOf(GLFWwindow* window) {
+    return *static_cast<GameSession*>(glfwGetWindowUserPointer(window));
+}
+
+float readClockSeconds() {
+    return static_cast<float>(glfwGetTime());
+}
+
+// Carries out what a key (or a gamepad button standing in for one) asks beyond the game state.
+void applyKeyEffect(GLFWwindow* window, KeyEffect effect) {
+    switch (effect) {
         case KeyEffect::CloseWindow:
             glfwSetWindowShouldClose(window, GLFW_TRUE);
             break;
@@ -54,9 +64,35 @@ void keyCallback(GLFWwindow* window, int key, int /*scancode*/, int action, int 
         case KeyEffect::ToggleFreeFly:
             camera.freeFly = !camera.freeFly;
             break;
+        case KeyEffect::RestartRound:
+            restartRound(sessionOf(window), readClockSeconds());
+            break;
         case KeyEffect::ToggleHud:
         case KeyEffect::None:
             break;
+    }
+}
+
+void keyCallback(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
+    applyKeyEffect(window, handleKey(game, key, action));
+}
+
+// Marks the joysticks that are gamepads, so that their going can be told apart.
+int gamepadMark = 0;
+
+void reportGamepadConnected(int joystick) {
+    if (!glfwJoystickIsGamepad(joystick)) return;
+    glfwSetJoystickUserPointer(joystick, &gamepadMark);
+    const char* name = glfwGetGamepadName(joystick);
+    std::cout << "Gamepad connected: " << (name ? name : "unnamed") << std::endl;
+}
+
+void joystickCallback(int joystick, int event) {
+    if (event == GLFW_CONNECTED) {
+        reportGamepadConnected(joystick);
+    } else if (event == GLFW_DISCONNECTED && glfwGetJoystickUserPointer(joystick) != nullptr) {
+        glfwSetJoystickUserPointer(joystick, nullptr);
+        std::cout << "Gamepad disconnected" << std::endl;
     }
 }
 
@@ -100,6 +136,7 @@ GLFWwindow* openWindow(const Settings& settings) {
         glfwCreateWindow(settings.width, settings.height, settings.title.c_str(), monitor, nullptr);
     if (window == nullptr) failStartUp("Failed to create window");
     glfwMakeContextCurrent(window);
+    if (settings.vsync) glfwSwapInterval(1);
     return window;
 }
 
@@ -124,6 +161,10 @@ void installInput(GLFWwindow* window) {
     glfwSetScrollCallback(window, scrollCallback);
     glfwSetMouseButtonCallback(window, mouseButtonCallback);
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+    glfwSetJoystickCallback(joystickCallback);
+    for (int joystick = GLFW_JOYSTICK_1; joystick <= GLFW_JOYSTICK_LAST; ++joystick) {
+        reportGamepadConnected(joystick);
+    }
 }
 
 void setInitialGlState() {
@@ -134,10 +175,6 @@ void setInitialGlState() {
     game.cullingEnabled = true;
     game.hudVisible = true;
     game.paused = false;
-}
-
-float readClockSeconds() {
-    return static_cast<float>(glfwGetTime());
 }
 
 // ---- Frame steps. ----
@@ -193,6 +230,46 @@ void moveRobotAndBall(Scene& scene) {
 DriveKeys pollDriveKeys(GLFWwindow* window) {
     auto held = [window](int key) { return glfwGetKey(window, key) == GLFW_PRESS; };
     return {held(GLFW_KEY_W), held(GLFW_KEY_A), held(GLFW_KEY_S), held(GLFW_KEY_D)};
+}
+
+// The first connected gamepad, through the window system's gamepad mappings.
+GamepadState pollGamepad() {
+    GamepadState pad;
+    for (int joystick = GLFW_JOYSTICK_1; joystick <= GLFW_JOYSTICK_LAST; ++joystick) {
+        GLFWgamepadstate raw;
+        if (!glfwJoystickIsGamepad(joystick) || !glfwGetGamepadState(joystick, &raw)) continue;
+        pad.connected = true;
+        for (int i = 0; i < GamepadState::buttonCount; ++i) {
+            pad.buttons[static_cast<std::size_t>(i)] = raw.buttons[i] == GLFW_PRESS;
+        }
+        for (int i = 0; i < GamepadState::axisCount; ++i) {
+            pad.axes[static_cast<std::size_t>(i)] = raw.axes[i];
+        }
+        break;
+    }
+    return pad;
+}
+
+// Losing the focus pauses a round being played as F4 does; getting it back changes nothing. The
+// focus is read once a frame, after the events: a window system may take it away and give it
+// back at once (X does, when the cursor is captured), which is no loss.
+void pauseOnFocusLoss(GameSession& s) {
+    const bool focused = glfwGetWindowAttrib(s.window, GLFW_FOCUSED) == GLFW_TRUE;
+    if (pausesOnFocusLoss(game, s.roundEnded, s.hadFocus, focused)) {
+        applyKeyEffect(s.window, handleKey(game, keyF4, actionRelease));
+    }
+    s.hadFocus = focused;
+}
+
+// The gamepad's part of the key read: driving and flying, then its buttons as their keys.
+void readGamepadInput(GameSession& s) {
+    const GamepadState pad = pollGamepad();
+    const GamepadInput input = readGamepad(pad, s.gamepad);
+    s.gamepad = pad;
+    applyGamepad(game, input, game.frameTime);
+    if (input.togglePause) applyKeyEffect(s.window, handleKey(game, keyF4, actionRelease));
+    if (input.toggleHud) applyKeyEffect(s.window, handleKey(game, keyF3, actionRelease));
+    if (input.restart) applyKeyEffect(s.window, handleKey(game, keyR, actionRelease));
 }
 
 }  // namespace
@@ -310,6 +387,7 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     const float now = observer ? observer->clockReading(measured) : measured;
     readClock(s.clock, game, now);
     const Countdown countdown = runCountdown(game, now, s.startTime);
+    s.roundEnded = roundEnded(won, game);
 
     if (game.hudVisible) {
         drawHud(*s.textShader, hudLines(game, countdown, won, s.settings.width, s.settings.height));
@@ -318,13 +396,27 @@ void runFrame(GameSession& s, FrameObserver* observer) {
 
     glfwSwapBuffers(s.window);
     glfwPollEvents();
+    pauseOnFocusLoss(s);
     phaseDone(FramePhase::Swap);
 
     ++game.frameNumber;
     DriveKeys keys = pollDriveKeys(s.window);
     if (observer) keys = observer->driveKeys(keys);
     applyDriveKeys(game, keys.w, keys.a, keys.s, keys.d, game.frameTime);
+    readGamepadInput(s);
     countFrame(s.clock, game, s.clock.previousTime);
+}
+
+void restartRound(GameSession& s, float now) {
+    startNewRound(game);
+    camera.freeFly = false;
+    wheelAngle = 0.0f;
+    returnActorsToStart();
+    s.arenaField->regrow();
+    s.plateauField->regrow();
+    s.smoke->putAllToSleep();
+    s.startTime = now;
+    s.roundEnded = false;
 }
 
 void shutdownGame(GameSession& s) {
@@ -349,7 +441,9 @@ void shutdownGame(GameSession& s) {
 int runGame() {
     // The settings are read once, before the window opens.
     const std::unique_ptr<GameSession> session = startGame(loadSettings(settingsPath));
+    FramePacer pacer(session->settings.maxFps);
     while (!glfwWindowShouldClose(session->window)) {
+        sleepFor(pacer.waitBeforeFrame(glfwGetTime()));
         runFrame(*session);
     }
     shutdownGame(*session);

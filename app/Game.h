@@ -3,6 +3,7 @@
 #include <glm/mat4x4.hpp>
 #include <memory>
 
+#include "app/Gamepad.h"
 #include "app/Input.h"
 #include "app/PostProcess.h"
 #include "app/Scene.h"
@@ -41,6 +42,14 @@ struct GameSession {
     std::unique_ptr<GrassField> arenaField;
     std::unique_ptr<GrassField> plateauField;
     std::unique_ptr<ParticleSystem> smoke;
+
+    // Whether the last frame found the round won or lost; losing the focus pauses only a round
+    // that is being played.
+    bool roundEnded = false;
+    // Whether the window had the input focus at the last frame.
+    bool hadFocus = false;
+    // The first connected gamepad at the last read (not connected when there is none).
+    GamepadState gamepad;
 };
 
 // The parts of a frame, in the order they run; the benchmark reports the time of each.
@@ -87,5 +96,11 @@ public:
 std::unique_ptr<GameSession> startGame(const Settings& settings);
 // One iteration of the frame loop.
 void runFrame(GameSession& session, FrameObserver* observer = nullptr);
+// A new round, as the game starts one, at the clock reading `now`: every tile standing, the
+// robot and the ball at their start places at rest, the wheels and the smoke at rest, the
+// countdown at its full time from `now`, not over, not paused, the camera orbiting behind the
+// robot. The frame count, the clock and the toggles of what is drawn go on. It makes no OpenGL
+// object and no physics object.
+void restartRound(GameSession& session, float now);
 // Releases what start-up made, in reverse order, and closes the window system.
 void shutdownGame(GameSession& session);

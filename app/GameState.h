@@ -25,6 +25,9 @@ struct GameState {
     float orbitPitch = 0.0f;  // degrees, kept within [-45, 15]
     int lastCursorX = 0;
     int lastCursorY = 0;
+    // A gamepad's right stick at the last read, -1 to 1 (0 at rest): it orbits as a drag does.
+    float orbitStickX = 0.0f;
+    float orbitStickY = 0.0f;
 
     // Keys held at the last key read (end of the previous frame).
     bool forwardHeld = false;   // W

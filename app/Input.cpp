@@ -16,6 +16,9 @@ constexpr float orbitPitchMax = 15.0f;
 // The camera flies a held key's input times 240 per second: 8 units a second.
 constexpr float flyInput = 2.0f * referenceFrameTime;
 constexpr int leftButton = 0;
+// A gamepad's right stick pushed all the way orbits this many degrees a second.
+constexpr float stickYawRate = 120.0f;
+constexpr float stickPitchRate = 60.0f;
 }  // namespace
 
 KeyEffect handleKey(GameState& state, int key, int action) {
@@ -35,6 +38,8 @@ KeyEffect handleKey(GameState& state, int key, int action) {
         case keyF4:
             state.paused = !state.paused;
             return KeyEffect::ToggleFreeFly;
+        case keyR:
+            return KeyEffect::RestartRound;
         default:
             return KeyEffect::None;
     }
@@ -54,11 +59,18 @@ int cursorCoordinate(double position) {
 
 void updateOrbit(GameState& state, int cursorX, int cursorY) {
     float pitch = 0.0f;
+    const bool stickPushed = state.orbitStickX != 0.0f || state.orbitStickY != 0.0f;
     if (state.leftButtonHeld) {
         state.orbitYaw -= orbitYawGain * static_cast<float>(cursorX - state.lastCursorX);
         pitch = state.orbitPitch + orbitPitchGain * static_cast<float>(cursorY - state.lastCursorY);
+    } else if (stickPushed) {
+        pitch = state.orbitPitch;
     } else {
         state.orbitYaw = 0.0f;
+    }
+    if (stickPushed) {
+        state.orbitYaw -= stickYawRate * state.orbitStickX * state.frameTime;
+        pitch += stickPitchRate * state.orbitStickY * state.frameTime;
     }
     state.orbitPitch = std::max(orbitPitchMin, std::min(orbitPitchMax, pitch));
     state.lastCursorX = cursorX;
@@ -91,6 +103,26 @@ void applyDriveKeys(GameState& state, bool w, bool a, bool s, bool d, float dt) 
         state.flyStrafe = flyInput;
     }
     if (!a && !d) state.flyStrafe = 0.0f;
+}
+
+void applyGamepad(GameState& state, const GamepadInput& input, float dt) {
+    state.orbitStickX = input.orbitX;
+    state.orbitStickY = input.orbitY;
+    // A pad at rest changes nothing at all, not even the sign of a zero.
+    if (input.forward > 0.0f) {
+        state.forwardHeld = true;
+        if (!state.paused) state.driveSpeed -= driveAcceleration * dt * input.forward;
+    }
+    if (input.backward > 0.0f) {
+        state.backwardHeld = true;
+        if (!state.paused) state.driveSpeed += driveAcceleration * dt * input.backward;
+    }
+    if (state.paused) {
+        if (state.flyForward == 0.0f) state.flyForward = flyInput * input.fly;
+        if (state.flyStrafe == 0.0f) state.flyStrafe = flyInput * input.turn;
+    } else if (input.turn != 0.0f) {
+        state.robotHeading -= turnRate * dt * input.turn;
+    }
 }
 
 void startClock(FrameClock& clock, GameState& state, float now) {

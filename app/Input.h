@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/GameState.h"
+#include "app/Gamepad.h"
 
 // The input rules of the frame loop as pure functions over GameState. The GLFW callbacks and
 // the frame loop call them and carry out any OpenGL or window work that they ask for.
@@ -11,6 +12,7 @@ constexpr int keyF1 = 290;
 constexpr int keyF2 = 291;
 constexpr int keyF3 = 292;
 constexpr int keyF4 = 293;
+constexpr int keyR = 82;
 // GLFW's action codes.
 constexpr int actionRelease = 0;
 constexpr int actionPress = 1;
@@ -23,6 +25,7 @@ enum class KeyEffect {
     ApplyFaceCulling,  // F2: culling on when cullingEnabled, off otherwise
     ToggleHud,         // F3: nothing outside GameState
     ToggleFreeFly,     // F4: the camera's free-fly flag flips together with the pause
+    RestartRound,      // R: a new round (restartRound); nothing changes here
 };
 
 // Acts only on releases: presses and repeats change nothing and return None.
@@ -43,14 +46,29 @@ int cursorCoordinate(double position);
 
 // Turns this frame's cursor position into orbit offsets. While the left button is held the
 // yaw follows the horizontal travel and the pitch the vertical travel, by a fixed angle per
-// pixel at any frame rate; when it is up both offsets return to 0. The pitch stays within
-// [-45, 15]. The cursor position is remembered for the next frame in any case.
+// pixel at any frame rate; a gamepad's right stick turns them too, by an angle per second in
+// proportion to its travel. When neither the button is held nor the stick pushed both offsets
+// return to 0. The pitch stays within [-45, 15]. The cursor position is remembered for the next
+// frame in any case.
 void updateOrbit(GameState& state, int cursorX, int cursorY);
 
 // The key read at the end of a frame: records which of W, A, S, D are held and applies them
 // over `dt` seconds. Driving and turning stand still while paused; the free-fly inputs do not,
 // and they are the same whatever `dt` is (the camera scales them by its frame time).
 void applyDriveKeys(GameState& state, bool w, bool a, bool s, bool d, float dt);
+
+// The gamepad's part of the key read, after applyDriveKeys: the triggers drive and the left stick
+// turns, in proportion, up to the rates of W, S, A and D, and count as W and S held while pressed;
+// while paused the left stick flies the camera on the axes that no key flies already. The right
+// stick is kept for the next orbit update.
+void applyGamepad(GameState& state, const GamepadInput& input, float dt);
+
+// Whether the window's focus, read once a frame, pauses the game: when it had the focus at the
+// last read and has lost it now, in a round being played and not paused.
+inline bool pausesOnFocusLoss(const GameState& state, bool roundEnded, bool hadFocus,
+                              bool hasFocus) {
+    return hadFocus && !hasFocus && !state.paused && !roundEnded;
+}
 
 // The frame clock: the time of the previous reading and the current frames-per-second interval.
 struct FrameClock {

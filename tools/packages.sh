@@ -9,7 +9,8 @@ BUILD_PACKAGES=(
 )
 
 TEST_PACKAGES=(
-    libgtest-dev xvfb xauth xdotool imagemagick mesa-utils
+    libgtest-dev xvfb xauth xdotool x11-utils imagemagick mesa-utils faketime
+    tesseract-ocr
     clang libclang-rt-14-dev
 )
 

@@ -6,7 +6,7 @@ start_private_xvfb() {
     local fifo="$1/displayfd"
     local screen=${2:-1024x768}
     mkfifo "$fifo" || return 1
-    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
     XVFB_PID=$!
     local number
     read -r -t 30 number <"$fifo" || return 1

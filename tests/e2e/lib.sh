@@ -148,6 +148,13 @@ resume_game() {
     wait_until 60 "the game did not resume" status_is_running
 }
 
+# The text of one line of the HUD in a region WxH+X+Y of an image, read by OCR (tesseract),
+# enlarged first: the HUD's font is small for it.
+read_text() {
+    convert "$1" -crop "$2" +repage -resize 200% "$WORK_DIR/ocr.png" &&
+        tesseract "$WORK_DIR/ocr.png" - --psm 7 2>/dev/null | tr -d '\f' | head -n 1
+}
+
 # Mean brightness (0 to 1) of a region WxH+X+Y of an image, or of the whole image.
 mean_brightness() {
     local image=$1 region=${2:-}

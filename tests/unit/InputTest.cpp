@@ -35,6 +35,9 @@ TEST(KeyInput, FunctionKeysToggleTheirFlagsAndEscapeCloses) {
     EXPECT_EQ(handleKey(state, keyF4, actionRelease), KeyEffect::ToggleFreeFly);
     EXPECT_FALSE(state.paused);
     EXPECT_EQ(handleKey(state, keyEscape, actionRelease), KeyEffect::CloseWindow);
+    // R asks for a new round; the round itself is restarted outside the key rules.
+    EXPECT_EQ(handleKey(state, keyR, actionPress), KeyEffect::None);
+    EXPECT_EQ(handleKey(state, keyR, actionRelease), KeyEffect::RestartRound);
 
     // Every other key, W included (it is polled), leaves the state alone.
     const GameState before = state;

@@ -1,0 +1,103 @@
+# Another round in the real game. The robot drives off and mows; R then starts the round again:
+# the countdown reads 04:00 (or 03:59) again, and paused in the new round's first frames the
+# view is the start view, with the grass standing where the robot had mown. Then, with the game's clock running
+# twenty times as fast (faketime), the round runs out: "GAME OVER!" shows with "Press R to play
+# again" under it, and R starts a new round.
+source "$(dirname "$0")/lib.sh"
+
+status_region=340x50+5+5     # "Time left: 0M:SS" at (20, H - 50)
+behind_robot=120x120+340+460 # the robot's track, seen from behind
+robot=160x120+320+200        # the centre of the view, where the camera keeps the robot
+invitation=420x50+40+325     # "Press R to play again" under the end text at the middle
+
+# The robot's yellow and orange paint at the centre of the view: placed where the round starts.
+robot_in_view() {
+    at_least "$(convert "$WORK_DIR/poll.png" -crop $robot +repage \
+        -fx '(r > 0.6 && b < 0.35 && r > 0.9 * g) ? 1 : 0' -format '%[fx:mean]' info:)" 0.05
+}
+# The invitation's light yellow text on its dark shadow.
+invitation_shown() {
+    at_least "$(convert "$WORK_DIR/poll.png" -crop $invitation +repage \
+        -fx '(r > 0.8 && g > 0.7 && b < 0.4) ? 1 : 0' -format '%[fx:mean]' info:)" 0.03
+}
+invitation_gone() {
+    ! invitation_shown && status_is_running
+}
+
+copy_assets
+start_xvfb
+start_game
+wait_for_window
+# Held in its first frames once the robot stands at the start, as the new round will be.
+wait_until 60 "the robot is not in the middle of the view at the start" robot_in_view
+pause_game
+screenshot "$WORK_DIR/start.png"
+
+# A quarter turn to the left and on, mowing a strip, as in the drive test.
+resume_game
+xdotool keydown --window "$WINDOW_ID" w
+xdotool keydown --window "$WINDOW_ID" a
+sleep 0.67
+xdotool keyup --window "$WINDOW_ID" a
+sleep 3.3
+xdotool keyup --window "$WINDOW_ID" w
+screenshot "$WORK_DIR/driven.png"
+before_r=$(read_text "$WORK_DIR/driven.png" $status_region)
+echo "countdown before R: $before_r"
+[[ "$before_r" =~ ^"Time left: 03:"([0-4][0-9]|5[0-7])$ ]] ||
+    fail "the countdown read '$before_r' after four seconds of driving"
+
+# R starts the new round, and F4 sent with it holds the new round's countdown at its start.
+# Resumed, the first frames show it: read from screenshots taken as fast as they come, and
+# looked at afterwards, so that a slow machine cannot let the countdown run on meanwhile.
+xdotool key --window "$WINDOW_ID" r F4
+wait_until 60 "the game did not pause after R and F4" status_is_paused
+xdotool key --window "$WINDOW_ID" F4
+for shot in 1 2 3 4 5 6; do
+    import -window "$WINDOW_ID" -crop $status_region +repage "$WORK_DIR/resumed_$shot.png"
+done
+after_r=""
+for shot in 1 2 3 4 5 6; do
+    after_r=$(read_text "$WORK_DIR/resumed_$shot.png" 100%x100%+0+0)
+    [ "${after_r#Time left}" != "$after_r" ] && break
+done
+echo "countdown after R: $after_r"
+[ "$after_r" = "Time left: 04:00" ] || [ "$after_r" = "Time left: 03:59" ] ||
+    fail "after R the countdown read '$after_r', not 04:00 or 03:59"
+
+# Paused again once the robot stands at the start, the view is the start view.
+wait_until 60 "R did not bring the robot back into the middle of the view" robot_in_view
+pause_game
+screenshot "$WORK_DIR/restarted.png"
+
+track_start=$(mean_brightness "$WORK_DIR/start.png" $behind_robot)
+track_driven=$(mean_brightness "$WORK_DIR/driven.png" $behind_robot)
+track_restarted=$(mean_brightness "$WORK_DIR/restarted.png" $behind_robot)
+whole_difference=$(compare -metric RMSE "$WORK_DIR/start.png" "$WORK_DIR/restarted.png" null: 2>&1 |
+    sed 's/.*(\(.*\))/\1/')
+echo "behind the robot: $track_start at the start, $track_driven after driving," \
+    "$track_restarted after R; the whole view differs from the start view by $whole_difference"
+at_least "$track_driven" "$(awk -v a="$track_start" 'BEGIN { print a + 0.06 }')" ||
+    fail "the robot did not mow a strip before R"
+awk -v a="$track_start" -v b="$track_restarted" 'BEGIN { d = a - b; exit !(d < 0.03 && d > -0.03) }' ||
+    fail "after R the grass behind the robot is not as it was at the start"
+# Only the smoke differs much between the two views.
+at_least 0.04 "$whole_difference" || fail "after R the view is not the start view"
+hold_key Escape 0.3
+wait_for_game
+[ "$GAME_RC" -eq 0 ] || fail "exit code $GAME_RC after Escape, expected 0"
+
+# A round that runs out, on a clock twenty times as fast: four minutes in twelve seconds.
+(cd "$WORK_DIR" && exec faketime -f '+0 x20' timeout 120 "$TESSEL" </dev/null >"$GAME_LOG" 2>&1) &
+GAME_PID=$!
+wait_for_window
+wait_until 90 "no 'Press R to play again' after the round ran out" invitation_shown
+screenshot "$WORK_DIR/ended.png"
+at_least "$(red_fraction "$WORK_DIR/ended.png" 700x100+40+200)" 0.05 ||
+    fail "no red 'GAME OVER!' above the invitation"
+xdotool key --window "$WINDOW_ID" r
+wait_until 30 "R after the end did not start a new round" invitation_gone
+hold_key Escape 0.3
+wait_for_game
+[ "$GAME_RC" -eq 0 ] || fail "exit code $GAME_RC after Escape, expected 0"
+echo PASS

@@ -1,0 +1,189 @@
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+#include <malloc.h>
+
+#include <cstddef>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Game.h"
+#include "app/GameState.h"
+#include "app/Rules.h"
+#include "app/Settings.h"
+#include "physics/Camera.h"
+#include "physics/PhysicsWorld.h"
+#include "physics/Robot.h"
+
+// The game's own start-up, frames and restart on a real window (Mesa under Xvfb), from the
+// repository's root, where the assets are.
+namespace {
+
+// Runs the frames at a fixed 1/60 s each, holds the given keys, and can read back what the
+// frame put in the window before the heads-up text goes over it.
+class Driver : public FrameObserver {
+public:
+    explicit Driver(float startTime) : clock(startTime) {}
+
+    void phaseDone(FramePhase phase) override {
+        if (phase != FramePhase::PostProcessing || !readPicture) return;
+        GLint viewport[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        picture.assign(static_cast<std::size_t>(viewport[2]) * viewport[3] * 3, 0);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, viewport[2], viewport[3], GL_RGB, GL_UNSIGNED_BYTE, picture.data());
+    }
+    DriveKeys driveKeys(const DriveKeys& /*polled*/) override { return keys; }
+    float clockReading(float /*measured*/) override { return clock += 1.0f / 60.0f; }
+
+    // The share of the last picture's pixels that are near white (the clear colour).
+    double whiteShare() const {
+        std::size_t white = 0;
+        for (std::size_t i = 0; i + 2 < picture.size(); i += 3) {
+            if (picture[i] > 240 && picture[i + 1] > 240 && picture[i + 2] > 240) ++white;
+        }
+        return picture.empty() ? 1.0 : static_cast<double>(white) / (picture.size() / 3);
+    }
+
+    DriveKeys keys;
+    float clock;
+    bool readPicture = false;
+    std::vector<unsigned char> picture;
+};
+
+int standingTiles(const GameSession& s) {
+    int standing = 0;
+    for (const GrassField* field : {s.arenaField.get(), s.plateauField.get()}) {
+        for (const auto& row : field->getTiles()) {
+            for (const GrassTile& tile : row) standing += tile.isMown() ? 0 : 1;
+        }
+    }
+    return standing;
+}
+
+int awakeSmoke(const GameSession& s) {
+    int awake = 0;
+    for (const Particle& particle : s.smoke->getPool().particles) awake += particle.age >= 0.0f;
+    return awake;
+}
+
+long residentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+class Session : public ::testing::Test {
+protected:
+    void start(const Settings& settings) {
+        game = GameState{};
+        camera = Camera{};
+        wheelAngle = 0.0f;
+        session = startGame(settings);
+        driver = std::make_unique<Driver>(session->startTime);
+    }
+    void TearDown() override {
+        if (session) shutdownGame(*session);
+    }
+    void frames(int count) {
+        for (int i = 0; i < count; ++i) runFrame(*session, driver.get());
+    }
+
+    std::unique_ptr<GameSession> session;
+    std::unique_ptr<Driver> driver;
+};
+
+}  // namespace
+
+TEST_F(Session, RestartingBringsBackTheStartOfTheRoundAndLeaksNothing) {
+    start(settingsFromText("[window]\nwidth=320\nheight=240\n"));
+    ASSERT_EQ(standingTiles(*session), 2288);
+    driver->keys = {true, true, false, false};  // W and A: off the ball's line at once
+    frames(60);
+    driver->keys = {};
+    frames(5);
+    game.paused = true;
+    camera.freeFly = true;
+    game.orbitYaw = 30.0f;
+    frames(2);
+    ASSERT_LT(standingTiles(*session), 2288);
+    ASSERT_GT(awakeSmoke(*session), 0);
+    ASSERT_NE(game.driveSpeed, 0.0f);
+
+    const int frameNumber = game.frameNumber;
+    const float now = driver->clock;
+    restartRound(*session, now);
+    EXPECT_EQ(standingTiles(*session), 2288);
+    EXPECT_EQ(awakeSmoke(*session), 0);
+    EXPECT_FALSE(game.paused);
+    EXPECT_FALSE(camera.freeFly);
+    EXPECT_FALSE(game.gameOver);
+    EXPECT_EQ(game.timeLimit, 240.0f);
+    EXPECT_EQ(session->startTime, now);
+    EXPECT_EQ(game.driveSpeed, 0.0f);
+    EXPECT_EQ(game.robotHeading, 0.0f);
+    EXPECT_EQ(game.orbitYaw, 0.0f);
+    EXPECT_EQ(wheelAngle, 0.0f);
+    EXPECT_EQ(gController->getPosition(), btVector3(0, 2, 0));
+    EXPECT_EQ(gBall->getWorldTransform().getOrigin(), btVector3(0, 7, 30));
+    EXPECT_EQ(game.frameNumber, frameNumber);  // the frame count goes on
+
+    // The next frame counts down from the full time again, and nothing has ended.
+    frames(1);
+    EXPECT_FALSE(session->roundEnded);
+    GameState copy = game;
+    EXPECT_EQ(timeLeftText(runCountdown(copy, driver->clock, session->startTime)),
+              "Time left: 03:59");
+
+    // A hundred restarts cost nothing lasting: the physics world holds as many objects, and the
+    // heap as much memory, as after one.
+    restartRound(*session, driver->clock);
+    const int objectsAfterOne = gScene->getNumCollisionObjects();
+    const std::size_t heapAfterOne = mallinfo2().uordblks;
+    const long residentAfterOne = residentKiB();
+    for (int i = 0; i < 99; ++i) {
+        driver->keys = {true, false, false, false};
+        frames(2);
+        restartRound(*session, driver->clock);
+    }
+    const std::size_t heapAfterHundred = mallinfo2().uordblks;
+    std::cout << "after 1 restart: " << objectsAfterOne << " physics objects, heap in use "
+              << heapAfterOne / 1024 << " KiB, resident " << residentAfterOne
+              << " KiB; after 100: " << gScene->getNumCollisionObjects() << ", "
+              << heapAfterHundred / 1024 << " KiB, " << residentKiB() << " KiB" << std::endl;
+    EXPECT_EQ(gScene->getNumCollisionObjects(), objectsAfterOne);
+    EXPECT_LT(heapAfterHundred, heapAfterOne + 256 * 1024);
+}
+
+TEST_F(Session, AnEndedRoundShowsTheWholeArenaFromAbove) {
+    // The shipped settings see the arena from the end view; the far distance the game falls
+    // back on without them clips it all away, leaving the white sky.
+    for (const bool shipped : {true, false}) {
+        Settings settings = loadSettings(settingsPath);
+        if (!shipped) settings.farPlane = Settings{}.farPlane;
+        start(settings);
+        frames(3);
+        game.timeLimit = 0.0f;  // the countdown runs out in the next frame
+        frames(3);
+        ASSERT_TRUE(game.gameOver);
+        driver->readPicture = true;
+        frames(1);
+        const double white = driver->whiteShare();
+        std::cout << "far " << settings.farPlane << ": " << white * 100.0
+                  << "% of the end view is white" << std::endl;
+        if (shipped) {
+            EXPECT_LT(white, 0.5);
+        } else {
+            EXPECT_GT(white, 0.9);
+        }
+        shutdownGame(*session);
+        session.reset();
+    }
+}
