@@ -155,6 +155,15 @@ read_text() {
         tesseract "$WORK_DIR/ocr.png" - --psm 7 2>/dev/null | tr -d '\f' | head -n 1
 }
 
+# A number in the HUD's red in a region WxH+X+Y of an image, read by OCR from its red pixels
+# alone (the scene behind it would confuse the reader); empty when none can be read.
+read_red_number() {
+    convert "$1" -crop "$2" +repage -fx '(r > 0.6 && g < 0.35 && b < 0.35) ? 0 : 1' \
+        -resize 300% "$WORK_DIR/ocr.png" &&
+        tesseract "$WORK_DIR/ocr.png" - --psm 7 -c tessedit_char_whitelist=0123456789 \
+            2>/dev/null | tr -cd '0-9'
+}
+
 # Mean brightness (0 to 1) of a region WxH+X+Y of an image, or of the whole image.
 mean_brightness() {
     local image=$1 region=${2:-}

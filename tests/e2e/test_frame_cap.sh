@@ -1,0 +1,67 @@
+# Frame pacing the player chooses. With max_fps = 5 the frame number grows by no more than five
+# a second (plus one), and the game uses far less processor time than the same game uncapped: it
+# sleeps between frames rather than spinning. Both runs keep the shipped vsync = true, which
+# must start and play under Xvfb too.
+source "$(dirname "$0")/lib.sh"
+
+frame_number=90x25+5+270  # the frame number at the bottom left of a 400 x 300 window
+measure_seconds=5
+
+# The frame number in the HUD, read by OCR; empty when it cannot be read.
+frame_shown() {
+    import -window "$WINDOW_ID" -crop $frame_number +repage "$WORK_DIR/frame.png" 2>/dev/null
+    read_red_number "$WORK_DIR/frame.png" 100%x100%+0+0
+}
+# Processor time (clock ticks, every thread) the game's process has used so far.
+cpu_ticks() {
+    awk '{ print $14 + $15 }' "/proc/$1/stat"
+}
+
+# Runs the game with the given max_fps and sets FRAMES, SECONDS_MEASURED and CPU_SHARE.
+measure() {
+    sed -i "s/^max_fps = .*/max_fps = $1/" "$WORK_DIR/assets/settings.ini"
+    start_game
+    wait_for_window
+    wait_for_drawn_frame
+    local game
+    game=$(pgrep -P "$GAME_PID" | head -n 1)
+    [ -n "$game" ] || fail "no game process"
+    local first="" last="" start end ticks_start ticks_end
+    wait_until 30 "no frame number readable" eval '[ -n "$(frame_shown)" ]'
+    first=$(frame_shown)
+    start=$(date +%s.%N)
+    ticks_start=$(cpu_ticks "$game")
+    sleep $measure_seconds
+    ticks_end=$(cpu_ticks "$game")
+    last=$(frame_shown)
+    end=$(date +%s.%N)
+    [ -n "$first" ] && [ -n "$last" ] || fail "the frame number could not be read"
+    hold_key Escape 0.3
+    wait_for_game
+    [ "$GAME_RC" -eq 0 ] || fail "exit code $GAME_RC after Escape, expected 0"
+    FRAMES=$((last - first))
+    SECONDS_MEASURED=$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')
+    CPU_SHARE=$(awk -v t="$((ticks_end - ticks_start))" -v hz="$(getconf CLK_TCK)" \
+        -v s="$measure_seconds" 'BEGIN { print t / hz / s }')
+}
+
+copy_assets
+sed -i 's/^width = .*/width = 400/; s/^height = .*/height = 300/' "$WORK_DIR/assets/settings.ini"
+grep -q '^vsync = true' "$WORK_DIR/assets/settings.ini" || fail "the shipped settings lost vsync"
+start_xvfb 400x300
+
+measure 5
+capped_frames=$FRAMES capped_seconds=$SECONDS_MEASURED capped_cpu=$CPU_SHARE
+measure 0
+free_frames=$FRAMES free_seconds=$SECONDS_MEASURED free_cpu=$CPU_SHARE
+echo "max_fps = 5: $capped_frames frames in $capped_seconds s, processor $capped_cpu s a second;" \
+    "no cap: $free_frames frames in $free_seconds s, processor $free_cpu s a second"
+
+# A frame shown at each end of the measure may be up to one frame interval old.
+awk -v f="$capped_frames" -v s="$capped_seconds" 'BEGIN { exit !(f <= 5 * (s + 0.2) + 1) }' ||
+    fail "max_fps = 5 drew $capped_frames frames in $capped_seconds s"
+[ "$capped_frames" -gt 0 ] || fail "max_fps = 5 drew no frame at all"
+awk -v c="$capped_cpu" -v f="$free_cpu" 'BEGIN { exit !(c < 0.5 * f) }' ||
+    fail "capped at 5 frames a second the game used $capped_cpu s of processor a second," \
+        "uncapped $free_cpu"
+echo PASS
