@@ -14,10 +14,11 @@ TEST_PACKAGES=(
     clang libclang-rt-14-dev
 )
 
-# dpkg-buildpackage and debhelper build the package; lintian, desktop-file-validate and man
-# check it; the font package is the one the installed game links its font to.
+# dpkg-buildpackage and debhelper build the package; lintian, desktop-file-validate,
+# appstreamcli and man check it; the font package is the one the installed game links its font
+# to.
 PACKAGE_PACKAGES=(
-    dpkg-dev debhelper lintian desktop-file-utils man-db fonts-crosextra-carlito
+    dpkg-dev debhelper lintian desktop-file-utils appstream man-db fonts-crosextra-carlito
 )
 
 package_installed() {

@@ -1,7 +1,7 @@
 # Builds the Debian package with tools/package.sh (lintian errors and warnings fail it), unpacks
 # it with dpkg-deb -x into a scratch folder, never into the machine's own /usr, and checks what
 # it installs: the launcher, the binary, every asset, the conffile, the desktop entry, the
-# icons, the man page and the copyright file. Called as
+# AppStream metainfo, the icons, the man page and the copyright file. Called as
 #   bash test_package.sh <source-dir>
 # Exits 77 (skipped) when the packaging tools are not installed; tools/test.sh installs them.
 set -u
@@ -123,6 +123,19 @@ if [ -f "$desktop" ]; then
     grep -qxF "Icon=tessel" "$desktop" || fail "the desktop entry's icon is not 'tessel'"
 else
     fail "no usr/share/applications/tessel.desktop"
+fi
+
+# ---- AppStream: the metainfo that software centres list, valid without an error or a warning
+# (an info, such as an unknown top-level domain in the id, is allowed), naming the desktop entry.
+metainfo="$root/usr/share/metainfo/example.c_seed_a80d1e39.tessel.metainfo.xml"
+if [ -f "$metainfo" ]; then
+    report=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $report"
+    grep -Eq '^(E|W):' <<<"$report" && fail "appstreamcli validate: $report"
+    grep -qF '<launchable type="desktop-id">tessel.desktop</launchable>' "$metainfo" ||
+        fail "the metainfo does not launch tessel.desktop"
+    grep -qF '<content_rating type="oars-1.1"' "$metainfo" || fail "the metainfo has no OARS rating"
+else
+    fail "no usr/share/metainfo/example.c_seed_a80d1e39.tessel.metainfo.xml"
 fi
 
 # The width and height of a PNG file, from its header.
