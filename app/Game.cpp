@@ -252,7 +252,7 @@ GamepadState pollGamepad() {
 
 // Losing the focus pauses a round being played as F4 does; getting it back changes nothing. The
 // focus is read once a frame, after the events: a window system may take it away and give it
-// back at once (X does, when the cursor is captured), which is no loss.
+// back within one round of events (X does so around a new window), which is no loss.
 void pauseOnFocusLoss(GameSession& s) {
     const bool focused = glfwGetWindowAttrib(s.window, GLFW_FOCUSED) == GLFW_TRUE;
     if (pausesOnFocusLoss(game, s.roundEnded, s.hadFocus, focused)) {
