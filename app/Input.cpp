@@ -35,6 +35,9 @@ KeyEffect handleKey(GameState& state, int key, int action) {
         case keyF4:
             state.paused = !state.paused;
             return KeyEffect::ToggleFreeFly;
+        case keyM:
+            state.muted = !state.muted;
+            return KeyEffect::ToggleMute;
         default:
             return KeyEffect::None;
     }

@@ -11,6 +11,7 @@ constexpr int keyF1 = 290;
 constexpr int keyF2 = 291;
 constexpr int keyF3 = 292;
 constexpr int keyF4 = 293;
+constexpr int keyM = 77;
 // GLFW's action codes.
 constexpr int actionRelease = 0;
 constexpr int actionPress = 1;
@@ -23,6 +24,7 @@ enum class KeyEffect {
     ApplyFaceCulling,  // F2: culling on when cullingEnabled, off otherwise
     ToggleHud,         // F3: nothing outside GameState
     ToggleFreeFly,     // F4: the camera's free-fly flag flips together with the pause
+    ToggleMute,        // M: nothing outside GameState; the sound follows `muted`
 };
 
 // Acts only on releases: presses and repeats change nothing and return None.

@@ -38,7 +38,13 @@ double readReal(const INIReader& reader, const char* section, const char* key, d
     return value;
 }
 
-// Fetches the nine values from a parsed file.
+// The sound's volume in [audio]: 0 (silent) to 1.
+double readVolume(const INIReader& reader, double fallback) {
+    return readReal(reader, "audio", "volume", fallback,
+                    [](double volume) { return volume >= 0.0 && volume <= 1.0; });
+}
+
+// Fetches the values from a parsed file.
 Settings readSettings(const INIReader& reader) {
     Settings settings;
     // Values that would end in a failed window or a projection that shows nothing (a size of
@@ -64,6 +70,7 @@ Settings readSettings(const INIReader& reader) {
     if (settings.farPlane <= settings.nearPlane) {
         rejectSetting(reader, "camera", "near", settings.nearPlane, defaults.nearPlane);
     }
+    settings.volume = readVolume(reader, defaults.volume);
     return settings;
 }
 }  // namespace

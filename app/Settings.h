@@ -6,7 +6,7 @@
 // Where start-up reads its settings, relative to the working directory.
 inline const char* const settingsPath = "assets/settings.ini";
 
-// The nine values of the settings file, each holding its default until a file says otherwise.
+// The values of the settings file, each holding its default until a file says otherwise.
 struct Settings {
     int width = 800;
     int height = 600;
@@ -17,13 +17,15 @@ struct Settings {
     double fov = 60.0;                             // vertical field of view, degrees
     double nearPlane = static_cast<double>(0.1f);  // the single-precision 0.1, widened
     double farPlane = 100.0;
+    double volume = 1.0;  // [audio]: 0 silent to 1 full
 };
 
 // Reads the settings file at `path`. A missing or unreadable file prints one ERROR line and
 // yields the defaults; a malformed line is skipped silently and every well-formed line counts.
 // A key that is missing or cannot be converted keeps its default. So does a value the program
 // cannot use (a width or height of 0 or less, a field of view outside (0, 180), near of 0 or
-// less, far not beyond near, an infinity or NaN), with one ERROR line naming key and value.
+// less, far not beyond near, a volume outside 0 to 1, an infinity or NaN), with one ERROR line
+// naming key and value.
 Settings loadSettings(const std::string& path);
 
 // The same rules over the text of a settings file already in memory.
