@@ -22,13 +22,15 @@ record_to() {
 levels() {
     local file=$1
     shift
-    sox "$file" -n trim "$@" stat 2>&1 |
-        awk '/^RMS +amplitude/ { rms = $3 } /^Maximum amplitude/ { max = $3 } END { print rms, max }'
+    sox "$file" -n trim "$@" stat 2>&1 | awk '/^RMS +amplitude/ { rms = $3 }
+        /^Maximum amplitude/ { max = $3 } END { print rms, max }'
 }
-silent() {  # RMS and maximum
-    at_least 0.0001 "$2" || return 1
+# Silent: not a sample above the smallest step of 16 bits. Audible: a tenth of the idle hum's
+# level or more.
+silent() {  # RMS, maximum
+    at_least 0.0001 "$2"
 }
-audible() {
+audible() {  # RMS, maximum
     at_least "$1" 0.005 && at_least "$2" 0.05
 }
 
@@ -69,12 +71,16 @@ sleep 2.5
 quit_run played
 [ -s "$WORK_DIR/played.wav" ] || fail "nothing was recorded"
 length=$(soxi -D "$WORK_DIR/played.wav")
-read -r played_rms played_max <<<"$(levels "$WORK_DIR/played.wav" 0 "=$(awk -v l="$length" 'BEGIN { print l - 3 }')")"
+# Everything but the last three seconds: the game playing, the robot driving and mowing.
+before_pause="=$(awk -v total="$length" 'BEGIN { print total - 3 }')"
+read -r played_rms played_max <<<"$(levels "$WORK_DIR/played.wav" 0 "$before_pause")"
 read -r paused_rms paused_max <<<"$(levels "$WORK_DIR/played.wav" -2)"
 echo "played: $length s; while driving and mowing RMS $played_rms max $played_max;" \
     "paused RMS $paused_rms max $paused_max"
-audible "$played_rms" "$played_max" || fail "the drive was not heard (RMS $played_rms, max $played_max)"
-silent "$paused_rms" "$paused_max" || fail "the paused game was heard (RMS $paused_rms, max $paused_max)"
+audible "$played_rms" "$played_max" ||
+    fail "the drive was not heard (RMS $played_rms, max $played_max)"
+silent "$paused_rms" "$paused_max" ||
+    fail "the paused game was heard (RMS $paused_rms, max $paused_max)"
 
 # ---- volume = 0: silent throughout.
 cp "$SOURCE_DIR/assets/settings.ini" "$WORK_DIR/settings.ini"
@@ -101,7 +107,8 @@ read -r after_rms after_max <<<"$(levels "$WORK_DIR/muted.wav" -2)"
 echo "after M: $(soxi -D "$WORK_DIR/muted.wav") s, all of it RMS $whole_rms max $whole_max;" \
     "the last 2 s (driving) RMS $after_rms max $after_max"
 at_least "$whole_max" 0.05 || fail "nothing was heard before M (max $whole_max)"
-silent "$after_rms" "$after_max" || fail "the drive after M was heard (RMS $after_rms, max $after_max)"
+silent "$after_rms" "$after_max" ||
+    fail "the drive after M was heard (RMS $after_rms, max $after_max)"
 
 # ---- No audio device: one line, and the game as it always was.
 export ALSOFT_DRIVERS=none-such
