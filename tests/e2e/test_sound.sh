@@ -65,14 +65,15 @@ record_to "$WORK_DIR/played.wav"
 start_run
 drive_and_mow
 pause_game
-# Two seconds and a half of the paused game, the last two of which are measured: the engine
-# has faded out and every other sound stands.
-sleep 2.5
+# Three seconds and a half of the paused game, the last two of which are measured: by then the
+# engine has faded out (0.4 s of frame time, a few frames however slow) and every other sound
+# stands.
+sleep 3.5
 quit_run played
 [ -s "$WORK_DIR/played.wav" ] || fail "nothing was recorded"
 length=$(soxi -D "$WORK_DIR/played.wav")
-# Everything but the last three seconds: the game playing, the robot driving and mowing.
-before_pause="=$(awk -v total="$length" 'BEGIN { print total - 3 }')"
+# Everything but the last four seconds: the game playing, the robot driving and mowing.
+before_pause="=$(awk -v total="$length" 'BEGIN { print total - 4 }')"
 read -r played_rms played_max <<<"$(levels "$WORK_DIR/played.wav" 0 "$before_pause")"
 read -r paused_rms paused_max <<<"$(levels "$WORK_DIR/played.wav" -2)"
 echo "played: $length s; while driving and mowing RMS $played_rms max $played_max;" \
