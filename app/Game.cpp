@@ -21,6 +21,8 @@
 #include "effects/DebugOutput.h"
 #include "effects/Framework.h"
 #include "effects/Particles.h"
+#include "effects/Sound.h"
+#include "effects/SoundRules.h"
 #include "effects/Text.h"
 #include "physics/Camera.h"
 #include "physics/PhysicsWorld.h"
@@ -68,6 +70,7 @@ void applyKeyEffect(GLFWwindow* window, KeyEffect effect) {
             restartRound(sessionOf(window), readClockSeconds());
             break;
         case KeyEffect::ToggleHud:
+        case KeyEffect::ToggleMute:
         case KeyEffect::None:
             break;
     }
@@ -215,8 +218,8 @@ void place(std::optional<Geometry>& drawable, const glm::mat4& modelMatrix) {
 }
 
 // The robot drives and the drawables, the lamp and the ball follow their bodies.
-void moveRobotAndBall(Scene& scene) {
-    driveRobot(game.frameTime, game.forwardHeld, game.backwardHeld);
+DriveResult moveRobotAndBall(Scene& scene) {
+    const DriveResult drive = driveRobot(game.frameTime, game.forwardHeld, game.backwardHeld);
     const RobotPlacement robot = placeRobot();
     place(scene.robotMesh1, robot.body);
     place(scene.robotMesh0, robot.leftBase);
@@ -225,6 +228,33 @@ void moveRobotAndBall(Scene& scene) {
     place(scene.leftWheel, robot.leftWheel);
     scene.pointL.position = robot.lightPosition;
     place(scene.ballGeometry, updateBall(game.frameNumber));
+    return drive;
+}
+
+// What this frame's physics step did that can be heard; nothing in a frame without one.
+struct StepOutcome {
+    StepMowing mowing;
+    DriveResult drive;
+};
+
+// Everything the sound follows, as this frame left it.
+SoundFrame soundFrameOf(const StepOutcome& step, const Countdown& countdown, bool won) {
+    SoundFrame frame;
+    frame.frameTime = game.frameTime;
+    frame.paused = game.paused;
+    frame.muted = game.muted;
+    frame.won = won;
+    frame.lost = game.gameOver;
+    frame.timeLeft = countdown.timeLeft;
+    frame.driveSpeed = game.driveSpeed;
+    frame.robotPosition = game.robotPosition;
+    frame.tilesMown = step.mowing.tiles;
+    const btVector3 mownCentre = step.mowing.centre();
+    frame.mownCentre = glm::vec3(mownCentre.x(), mownCentre.y(), mownCentre.z());
+    frame.blockedDistance = step.drive.blockedDistance;
+    frame.driveSeconds = step.drive.seconds;
+    frame.view = camera.getViewMatrix();
+    return frame;
 }
 
 DriveKeys pollDriveKeys(GLFWwindow* window) {
@@ -319,6 +349,9 @@ std::unique_ptr<GameSession> startGame(const Settings& settings) {
     s.arenaField = createArenaField(std::move(arena.arenaTiles), s.scene->grassMaterial);
     s.plateauField = createPlateauField(std::move(arena.plateauTiles), s.scene->grassMaterial);
     s.smoke = std::make_unique<ParticleSystem>(500, 500, s.projection);
+
+    // Without an audio device it says so and the game plays silently.
+    s.sound = std::make_unique<Sound>(static_cast<float>(settings.volume));
     return session;
 }
 
@@ -339,10 +372,12 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     updateOrbit(game, cursor.x, cursor.y);
     phaseDone(FramePhase::FrameStart);
 
+    StepOutcome step;
     if (!game.paused) {
         stepPhysics();
+        step.mowing = gSimulationEvents.mownInLastStep();
         phaseDone(FramePhase::PhysicsStep);
-        moveRobotAndBall(scene);
+        step.drive = moveRobotAndBall(scene);
         phaseDone(FramePhase::RobotAndBall);
     }
 
@@ -389,6 +424,9 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     const Countdown countdown = runCountdown(game, now, s.startTime);
     s.roundEnded = roundEnded(won, game);
 
+    s.sound->update(soundFrameOf(step, countdown, won));
+    phaseDone(FramePhase::Sound);
+
     if (game.hudVisible) {
         drawHud(*s.textShader, hudLines(game, countdown, won, s.settings.width, s.settings.height));
     }
@@ -420,8 +458,9 @@ void restartRound(GameSession& s, float now) {
 }
 
 void shutdownGame(GameSession& s) {
-    // What start-up created goes in reverse order (smoke, plateau field, arena field, drawables,
-    // models, then the shared materials, textures and shaders).
+    // What start-up created goes in reverse order (sound, smoke, plateau field, arena field,
+    // drawables, models, then the shared materials, textures and shaders).
+    s.sound.reset();
     s.smoke.reset();
     s.plateauField.reset();
     s.arenaField.reset();

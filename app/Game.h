@@ -9,6 +9,7 @@
 #include "app/Scene.h"
 #include "app/Settings.h"
 #include "effects/Particles.h"
+#include "effects/Sound.h"
 #include "render/GrassField.h"
 #include "render/Shader.h"
 
@@ -42,6 +43,7 @@ struct GameSession {
     std::unique_ptr<GrassField> arenaField;
     std::unique_ptr<GrassField> plateauField;
     std::unique_ptr<ParticleSystem> smoke;
+    std::unique_ptr<Sound> sound;
 
     // Whether the last frame found the round won or lost; losing the focus pauses only a round
     // that is being played.
@@ -62,7 +64,8 @@ enum class FramePhase {
     SceneDrawables,     // the robot and the arena drawn
     Smoke,
     PostProcessing,  // the edge pass into the window
-    Hud,             // clock, countdown and heads-up text
+    Sound,           // clock and countdown read, the sound updated
+    Hud,             // heads-up text
     Swap,            // buffer swap and event polling
 };
 constexpr int framePhaseCount = static_cast<int>(FramePhase::Swap) + 1;
@@ -92,7 +95,7 @@ public:
 };
 
 // Start-up with the given settings: window, programs, font, scene, post-processing target,
-// clock, physics world, grass fields and smoke. A failure ends the process.
+// clock, physics world, grass fields, smoke and sound. A failure ends the process.
 std::unique_ptr<GameSession> startGame(const Settings& settings);
 // One iteration of the frame loop.
 void runFrame(GameSession& session, FrameObserver* observer = nullptr);

@@ -13,11 +13,12 @@ constexpr float degreesToRadians = 0.017453292f;
 // and the rules share. The one instance is `game`; the rules themselves are pure functions
 // that take the parts they need as arguments, so tests build their own GameState.
 struct GameState {
-    // Toggles, flipped on key release (F1 to F4).
+    // Toggles, flipped on key release (F1 to F4, M).
     bool wireframeMode = false;
     bool cullingEnabled = true;
     bool hudVisible = true;
     bool paused = false;
+    bool muted = false;
 
     // Mouse orbit.
     bool leftButtonHeld = false;

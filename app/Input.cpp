@@ -40,6 +40,9 @@ KeyEffect handleKey(GameState& state, int key, int action) {
             return KeyEffect::ToggleFreeFly;
         case keyR:
             return KeyEffect::RestartRound;
+        case keyM:
+            state.muted = !state.muted;
+            return KeyEffect::ToggleMute;
         default:
             return KeyEffect::None;
     }

@@ -13,6 +13,7 @@ constexpr int keyF2 = 291;
 constexpr int keyF3 = 292;
 constexpr int keyF4 = 293;
 constexpr int keyR = 82;
+constexpr int keyM = 77;
 // GLFW's action codes.
 constexpr int actionRelease = 0;
 constexpr int actionPress = 1;
@@ -26,6 +27,7 @@ enum class KeyEffect {
     ToggleHud,         // F3: nothing outside GameState
     ToggleFreeFly,     // F4: the camera's free-fly flag flips together with the pause
     RestartRound,      // R: a new round (restartRound); nothing changes here
+    ToggleMute,        // M: nothing outside GameState; the sound follows `muted`
 };
 
 // Acts only on releases: presses and repeats change nothing and return None.

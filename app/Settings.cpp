@@ -50,6 +50,12 @@ void readFramePacing(const INIReader& reader, Settings& settings) {
     }
 }
 
+// The sound's volume in [audio]: 0 (silent) to 1.
+double readVolume(const INIReader& reader, double fallback) {
+    return readReal(reader, "audio", "volume", fallback,
+                    [](double volume) { return volume >= 0.0 && volume <= 1.0; });
+}
+
 // Fetches the values from a parsed file.
 Settings readSettings(const INIReader& reader) {
     Settings settings;
@@ -77,6 +83,7 @@ Settings readSettings(const INIReader& reader) {
         rejectSetting(reader, "camera", "near", settings.nearPlane, defaults.nearPlane);
     }
     readFramePacing(reader, settings);
+    settings.volume = readVolume(reader, defaults.volume);
     return settings;
 }
 }  // namespace

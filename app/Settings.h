@@ -17,6 +17,7 @@ struct Settings {
     double fov = 60.0;                             // vertical field of view, degrees
     double nearPlane = static_cast<double>(0.1f);  // the single-precision 0.1, widened
     double farPlane = 100.0;
+    double volume = 1.0;  // [audio]: 0 silent to 1 full
 
     // Frame pacing; without these keys the loop neither waits for the display nor caps itself.
     bool vsync = false;  // a swap interval of 1
@@ -27,8 +28,8 @@ struct Settings {
 // yields the defaults; a malformed line is skipped silently and every well-formed line counts.
 // A key that is missing or cannot be converted keeps its default. So does a value the program
 // cannot use (a width or height of 0 or less, a field of view outside (0, 180), near of 0 or
-// less, far not beyond near, an infinity or NaN, a negative max_fps), with one ERROR line naming
-// key and value.
+// less, far not beyond near, a volume outside 0 to 1, an infinity or NaN, a negative max_fps),
+// with one ERROR line naming key and value.
 Settings loadSettings(const std::string& path);
 
 // The same rules over the text of a settings file already in memory.

@@ -174,7 +174,8 @@ float CharacterController::advance(const btVector3& direction, float length) {
     return travel;
 }
 
-btVector3 CharacterController::slideSideways(btVector3 motion, float minDistance) {
+btVector3 CharacterController::slideSideways(btVector3 motion, float minDistance,
+                                             btVector3& blocked) {
     for (int i = 0; i < maxSlideIterations; ++i) {
         const float length = motion.length();
         if (length <= 0.0f) return btVector3(0, 0, 0);
@@ -191,15 +192,21 @@ btVector3 CharacterController::slideSideways(btVector3 motion, float minDistance
         // Slide along a walkable face (up a slope); anything steeper is a wall whose normal is
         // laid flat, so that the robot slides along it without climbing it.
         btVector3 normal = hit.normal;
+        const btVector3 rest = direction * (length - travel);
         if (!isWalkable(normal)) {
             normal -= desc.upDirection * normal.dot(desc.upDirection);
-            if (normal.length2() < 1e-8f) return btVector3(0, 0, 0);
+            if (normal.length2() < 1e-8f) {
+                blocked += rest;
+                return btVector3(0, 0, 0);
+            }
             normal.normalize();
+            // What the wall takes is the part of the motion that runs into it.
+            blocked += normal * rest.dot(normal);
         }
-        const btVector3 rest = direction * (length - travel);
         motion = rest - normal * rest.dot(normal);
     }
     // Still blocked after every round: a corner, where the rest of the motion goes nowhere.
+    blocked += motion;
     return btVector3(0, 0, 0);
 }
 
@@ -224,6 +231,7 @@ void CharacterController::move(const btVector3& displacement, float minDistance,
         result = tryMove(rise + sideways, minDistance, 0.0f);
     }
     pendingSideways += result.leftover;
+    lastSideways = {sideways, result.blocked};
 
     velocity.setZero();
     if (elapsedTime > 0.0f) {
@@ -245,7 +253,7 @@ CharacterController::MoveResult CharacterController::tryMove(const btVector3& di
     const float lift = (movingSideways ? stepOffset : 0.0f) + std::max(rise, 0.0f);
     const float lifted = advance(up, lift);
 
-    if (movingSideways) result.leftover = slideSideways(sideways, minDistance);
+    if (movingSideways) result.leftover = slideSideways(sideways, minDistance, result.blocked);
 
     // Down pass: undo the lift, fall, and snap down onto ground within the step offset, so
     // that driving down a slope or off a low edge keeps the robot on the ground.
@@ -266,6 +274,7 @@ CharacterController::MoveResult CharacterController::tryMove(const btVector3& di
 void CharacterController::setPosition(const btVector3& newPosition) {
     position = newPosition;
     pendingSideways.setZero();
+    lastSideways = {};
     velocity.setZero();
     syncBody();
     // A jump, not a motion: the body must not carry a velocity into the next step.

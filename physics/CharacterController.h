@@ -63,6 +63,16 @@ public:
     // harder the lower the frame rate. The world calls this before each step.
     void applyVelocityToBody();
 
+    // The sideways part of the last move: what it was asked to make (the motion kept from
+    // earlier moves included) and the part of that which obstacles took away: walls, edges too
+    // high to step onto, the ball. Climbing a walkable slope takes nothing away, and neither does
+    // motion kept back for a later move.
+    struct SidewaysMotion {
+        btVector3 asked{0, 0, 0};
+        btVector3 blocked{0, 0, 0};
+    };
+    const SidewaysMotion& lastSidewaysMotion() const { return lastSideways; }
+
     btRigidBody* getActor() { return body.get(); }
     const btRigidBody* getActor() const { return body.get(); }
     void setClimbingMode(ClimbingMode mode) { climbingMode = mode; }
@@ -82,6 +92,7 @@ private:
     struct MoveResult {
         bool steppedTooHigh = false;  // it ended on an edge higher than the step offset
         btVector3 leftover{0, 0, 0};  // sideways motion left below the minimum distance
+        btVector3 blocked{0, 0, 0};   // sideways motion that obstacles took away
     };
     // One move with the given step offset; the sideways part of `displacement` is either 0 or
     // at least `minDistance` long.
@@ -90,8 +101,9 @@ private:
     // Moves along `direction` by at most `length`, stopping a skin short of any obstacle, and
     // returns how far it went.
     float advance(const btVector3& direction, float length);
-    // Slides along what it meets; returns the motion left over below `minDistance`.
-    btVector3 slideSideways(btVector3 motion, float minDistance);
+    // Slides along what it meets; returns the motion left over below `minDistance` and adds
+    // the motion that steep faces took away to `blocked`.
+    btVector3 slideSideways(btVector3 motion, float minDistance, btVector3& blocked);
     void syncBody();
     bool isWalkable(const btVector3& normal) const;
 
@@ -103,6 +115,7 @@ private:
     // How fast the last move carried the robot, the motion kept for later included, per second
     // of the move's elapsed time: what the ball feels when they touch.
     btVector3 velocity{0, 0, 0};
+    SidewaysMotion lastSideways;
     btCapsuleShape shape;
     btDefaultMotionState motionState;
     std::unique_ptr<btRigidBody> body;

@@ -182,6 +182,7 @@ void PhysicsWorld::setController(std::unique_ptr<CharacterController> robot) {
 void PhysicsWorld::step(float seconds, SimulationEvents& events) {
     // One step of exactly `seconds`, however long the frame took.
     dynamicsWorld->stepSimulation(seconds, 0);
+    events.beginStep();
     reportPairs(events);
 }
 

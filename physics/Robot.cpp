@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <glm/geometric.hpp>
 #include <glm/gtc/matrix_transform.hpp>
+#include <glm/vec2.hpp>
 
 #include "app/GameState.h"
 #include "physics/PhysicsWorld.h"
@@ -54,14 +56,27 @@ float nextWheelAngle(float angle, float dt, float speed) {
     return static_cast<float>(next);
 }
 
-void driveRobot(float frameTime, bool forwardHeld, bool backwardHeld) {
+float blockedAlongTravel(const glm::vec3& displacement, const glm::vec3& blocked) {
+    const glm::vec2 travel(displacement.x, displacement.z);
+    const float length = glm::length(travel);
+    if (!(length > 0.0f)) return 0.0f;
+    return std::max(0.0f, glm::dot(glm::vec2(blocked.x, blocked.z), travel) / length);
+}
+
+DriveResult driveRobot(float frameTime, bool forwardHeld, bool backwardHeld) {
     game.driveSpeed = nextDriveSpeed(game.driveSpeed, frameTime, forwardHeld, backwardHeld);
     currentHeadingRotation = headingRotation(game.robotHeading);
     const glm::vec3 d = robotDisplacement(game.robotHeading, game.driveSpeed, frameTime);
+    DriveResult result;
+    result.seconds = frameTime;
     if (gController != nullptr) {
         gController->move(btVector3(d.x, d.y, d.z), minimumMoveDistance, frameTime);
+        const btVector3& blocked = gController->lastSidewaysMotion().blocked;
+        result.blockedDistance =
+            blockedAlongTravel(d, glm::vec3(blocked.x(), blocked.y(), blocked.z()));
     }
     wheelAngle = nextWheelAngle(wheelAngle, frameTime, game.driveSpeed);
+    return result;
 }
 
 RobotPlacement robotPieces(const glm::vec3& position, const glm::mat4& rotation, float jitter,

@@ -27,8 +27,19 @@ glm::vec3 robotDisplacement(float headingDegrees, float speed, float dt);
 // by whole turns.
 float nextWheelAngle(float angle, float dt, float speed);
 
+// What obstacles did to one frame's drive: how much of the travel along the robot's direction
+// of travel they took (walls, edges, the ball; climbing takes none), over how long a drive.
+struct DriveResult {
+    float blockedDistance = 0.0f;
+    float seconds = 0.0f;
+};
+
+// The part of `blocked` that runs along the horizontal direction of `displacement`; none when
+// the robot is not travelling.
+float blockedAlongTravel(const glm::vec3& displacement, const glm::vec3& blocked);
+
 // Moves the robot for one frame and turns its wheels. Uses and updates game.driveSpeed.
-void driveRobot(float frameTime, bool forwardHeld, bool backwardHeld);
+DriveResult driveRobot(float frameTime, bool forwardHeld, bool backwardHeld);
 
 // Model matrices of the robot's pieces and the point light's position. The pieces are placed
 // from the position of the previous stepped frame; the light follows the fresh one.

@@ -63,5 +63,9 @@ void SimulationEvents::onTrigger(const TriggerPair* pairs, int count) {
         // A later report for a tile that is already mown changes nothing.
         if (actor == nullptr || !hasShape(*actor)) continue;
         detachShape(world, *actor);
+        // An object still in a world that was not given keeps its shape, and is not mown.
+        if (hasShape(*actor)) continue;
+        ++lastStep.tiles;
+        lastStep.positionSum += actor->getWorldTransform().getOrigin();
     }
 }

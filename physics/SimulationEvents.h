@@ -66,6 +66,18 @@ struct ContactPair {
     int extractContacts(ContactPairPoint* buffer, int capacity) const;
 };
 
+// The tiles that one step mowed: how many, and where (the sum of their positions, so that no
+// list grows during play).
+struct StepMowing {
+    int tiles = 0;
+    btVector3 positionSum{0, 0, 0};
+
+    // The middle of the tiles mown; the origin when there are none.
+    btVector3 centre() const {
+        return tiles > 0 ? positionSum / static_cast<float>(tiles) : btVector3(0, 0, 0);
+    }
+};
+
 // The receiver of the world's reports, called by stepPhysics after each step has finished.
 // Contacts are only printed; a trigger report mows the trigger, that is it takes its shape away.
 class SimulationEvents {
@@ -81,9 +93,15 @@ public:
     virtual void onContact(const ContactPair* pairs, int count);
     virtual void onTrigger(const TriggerPair* pairs, int count);
 
+    // A step begins: what it mows is counted afresh.
+    void beginStep() { lastStep = StepMowing{}; }
+    // The tiles mown since the last beginStep.
+    const StepMowing& mownInLastStep() const { return lastStep; }
+
 private:
     std::ostream* out;
     btCollisionWorld* world = nullptr;
+    StepMowing lastStep;
 };
 
 extern SimulationEvents gSimulationEvents;

@@ -2,42 +2,12 @@
 
 #include <GL/glew.h>
 
-#include <utility>
+#include "render/ObjectHandle.h"
 
 // Owns one OpenGL object name: not copyable, movable (the moved-from handle keeps name 0),
 // and the destructor deletes only a non-zero name. `Traits` supplies create and destroy.
 template <typename Traits>
-class GlHandle {
-public:
-    GlHandle() = default;
-    explicit GlHandle(GLuint name) noexcept : name_(name) {}
-    static GlHandle create() { return GlHandle(Traits::create()); }
-
-    GlHandle(const GlHandle&) = delete;
-    GlHandle& operator=(const GlHandle&) = delete;
-    GlHandle(GlHandle&& other) noexcept : name_(std::exchange(other.name_, 0)) {}
-    GlHandle& operator=(GlHandle&& other) noexcept {
-        if (this != &other) {
-            reset();
-            name_ = std::exchange(other.name_, 0);
-        }
-        return *this;
-    }
-    ~GlHandle() { reset(); }
-
-    GLuint get() const noexcept { return name_; }
-    explicit operator bool() const noexcept { return name_ != 0; }
-
-    void reset() noexcept {
-        if (name_ != 0) {
-            Traits::destroy(name_);
-            name_ = 0;
-        }
-    }
-
-private:
-    GLuint name_ = 0;
-};
+using GlHandle = ObjectHandle<Traits, GLuint>;
 
 struct GlBufferTraits {
     static GLuint create() {

@@ -5,12 +5,13 @@
 BUILD_PACKAGES=(
     cmake g++ make pkg-config
     libglfw3-dev libglew-dev libglm-dev libfreetype-dev libassimp-dev libinih-dev
-    libbullet-dev libgl1-mesa-dri
+    libbullet-dev libopenal-dev libsndfile1-dev libgl1-mesa-dri
 )
 
+# SoX measures what the game plays (and makes the sounds: tools/make_sounds.sh).
 TEST_PACKAGES=(
     libgtest-dev xvfb xauth xdotool x11-utils imagemagick mesa-utils faketime
-    tesseract-ocr
+    tesseract-ocr sox libsox-fmt-base
     clang libclang-rt-14-dev
 )
 

@@ -16,6 +16,11 @@ WINDOW_ID=""
 
 source "$SOURCE_DIR/tools/xvfb.sh"
 
+# The game plays its sound into OpenAL Soft's null output: the same code runs on a machine with a
+# sound card or without one, and no test makes a noise. A test that listens chooses the wave
+# writer instead (test_sound.sh).
+export ALSOFT_DRIVERS=null
+
 # TESSEL_E2E_KEEP=FOLDER keeps each test's screenshots and game output there, for a look at what
 # a test saw.
 cleanup() {
@@ -184,6 +189,17 @@ wait_for_game() {
     wait "$GAME_PID"
     GAME_RC=$?
     GAME_PID=""
+}
+
+# Waits until the background game has printed LINE (a whole line), within LIMIT seconds.
+wait_for_output_line() {
+    local limit=$1 line=$2
+    local deadline=$((SECONDS + limit))
+    until grep -aqxF -- "$line" "$GAME_LOG" 2>/dev/null; do
+        [ "$SECONDS" -ge "$deadline" ] && fail "the game did not print '$line' (waited $limit s)"
+        kill -0 "$GAME_PID" 2>/dev/null || fail "the game did not print '$line' (it ended)"
+        sleep 0.2
+    done
 }
 
 expect_output_line() {

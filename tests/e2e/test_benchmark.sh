@@ -25,7 +25,7 @@ for heading in "==== Tessel frame benchmark ====" "Start-up" "Game frame (as the
     expect_output_line "$heading"
 done
 for row in "frames per second (median)" "frame time 99th percentile" "to the first frame shown" \
-    "physics step" "grass fields" "post-processing pass" "swap and events" "whole frame" \
+    "physics step" "grass fields" "post-processing pass" "sound" "swap and events" "whole frame" \
     "game / floor, median frame time" "step + robot move + triggers, p99" \
     "game / floor, wall time" "game / floor, processor time" "floor / bare, wall time" \
     "floor / bare, processor time" "platform: bare window" "fixed passes: floor - bare window" \

@@ -47,7 +47,8 @@ link_target() {
 
 # ---- Control fields: dependencies from dpkg-shlibdeps plus the font and the GL driver.
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libglfw3 libglew2.2 libassimp5 libfreetype6 libinireader0 libbullet; do
+for library in libglfw3 libglew2.2 libassimp5 libfreetype6 libinireader0 libbullet libopenal1 \
+    libsndfile1; do
     grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 for package in fonts-crosextra-carlito libgl1-mesa-dri; do
@@ -160,7 +161,7 @@ if [ -f "$manpage" ]; then
     for heading in CONTROLS FILES "EXIT STATUS"; do
         grep -qx "$heading" <<<"$text" || fail "the man page has no $heading section"
     done
-    for phrase in Escape /etc/tessel/settings.ini fullscreen; do
+    for phrase in Escape /etc/tessel/settings.ini fullscreen volume; do
         grep -qF -- "$phrase" <<<"$text" || fail "the man page does not mention $phrase"
     done
 else

@@ -30,9 +30,10 @@ struct ArenaWorld {
     // before (0 in the first), and the keys the new one.
     void frame(float dt, bool w, bool a, bool s, bool d) {
         gBall->activate(true);
+        lastDrive = DriveResult{};
         if (!game.paused) {
             stepPhysics();
-            driveRobot(game.frameTime, game.forwardHeld, game.backwardHeld);
+            lastDrive = driveRobot(game.frameTime, game.forwardHeld, game.backwardHeld);
             placeRobot();
             updateBall(game.frameNumber);
         }
@@ -69,6 +70,7 @@ struct ArenaWorld {
 
     TileGrid arenaTiles;
     TileGrid plateauTiles;
+    DriveResult lastDrive;  // of the last frame; none while paused
 };
 
 constexpr float frameDt = 1.0f / 60.0f;

@@ -49,6 +49,23 @@ TEST(KeyInput, FunctionKeysToggleTheirFlagsAndEscapeCloses) {
     EXPECT_EQ(state.paused, before.paused);
 }
 
+TEST(KeyInput, MMutesAndUnmutesOnReleaseAndTouchesNothingElse) {
+    GameState state;
+    EXPECT_EQ(handleKey(state, keyM, actionPress), KeyEffect::None);
+    EXPECT_FALSE(state.muted);
+    EXPECT_EQ(handleKey(state, keyM, actionRelease), KeyEffect::ToggleMute);
+    EXPECT_TRUE(state.muted);
+    EXPECT_FALSE(state.paused);
+    EXPECT_TRUE(state.hudVisible);
+    EXPECT_EQ(handleKey(state, keyM, actionRelease), KeyEffect::ToggleMute);
+    EXPECT_FALSE(state.muted);
+    // The other keys leave it alone.
+    state.muted = true;
+    handleKey(state, keyF4, actionRelease);
+    handleKey(state, keyW, actionRelease);
+    EXPECT_TRUE(state.muted);
+}
+
 TEST(MouseInput, OnlyTheLeftButtonCounts) {
     GameState state;
     handleMouseButton(state, 1, actionPress);

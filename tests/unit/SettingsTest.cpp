@@ -33,6 +33,7 @@ void expectDefaults(const Settings& s) {
     EXPECT_EQ(s.farPlane, 100.0);
     EXPECT_FALSE(s.vsync);
     EXPECT_EQ(s.maxFps, 0);
+    EXPECT_EQ(s.volume, 1.0);
 }
 
 std::string loadQuietly(const std::string& path, Settings& out) {
@@ -281,4 +282,30 @@ TEST(Settings, TextInMemoryFollowsTheSameRules) {
     testing::internal::CaptureStdout();
     expectDefaults(settingsFromText(std::string("\0\xff[[=\n=", 7)));
     testing::internal::GetCapturedStdout();
+}
+
+TEST(Settings, TheVolumeIsARealFromSilentToFull) {
+    for (const double volume : {0.0, 0.25, 1.0}) {
+        Settings s;
+        testing::internal::CaptureStdout();
+        s = settingsFromText("[audio]\nvolume=" + std::to_string(volume) + "\n");
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(s.volume, volume);
+    }
+    Settings shipped;
+    loadQuietly(settingsPath, shipped);
+    EXPECT_EQ(shipped.volume, 1.0);
+
+    for (const char* value : {"1.5", "-0.1", "nan", "inf", "-inf"}) {
+        testing::internal::CaptureStdout();
+        const Settings s = settingsFromText(std::string("[audio]\nvolume=") + value + "\n");
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  std::string("ERROR: Setting 'volume' in [audio] cannot be used: '") + value +
+                      "'. Using the default 1 instead.\n");
+        EXPECT_EQ(s.volume, 1.0) << value;
+    }
+    // Not a number at all, or in another section: the default, silently.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(settingsFromText("[audio]\nvolume=loud\n[window]\nvolume=0\n").volume, 1.0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }

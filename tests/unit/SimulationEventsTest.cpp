@@ -141,3 +141,31 @@ TEST(SimulationEvents, TheRobotMowsExactlyTheTilesItsCapsuleEntersEachOnce) {
     EXPECT_GT(world.mownCount(), 60);
     EXPECT_GT(checked, 1900);
 }
+
+TEST(SimulationEvents, EachStepCountsTheTilesItMowedAndWhereTheyStood) {
+    ArenaWorld world;
+    int counted = 0;
+    int stepsThatMowed = 0;
+    for (int i = 0; i < 60 * 4; ++i) {
+        const btVector3 robotBefore = world.robot();
+        world.frame(frameDt, true, i > 120, false, false);
+        const StepMowing& mown = gSimulationEvents.mownInLastStep();
+        counted += mown.tiles;
+        if (mown.tiles == 0) continue;
+        ++stepsThatMowed;
+        // The tiles the capsule (radius 1.5) touched: their middles lie within its radius and a
+        // tile's half diagonal (half extents 1.5) of it.
+        const btVector3 centre = mown.centre();
+        EXPECT_LT((centre - robotBefore).length(), 1.5f + 1.5f * std::sqrt(2.0f)) << "step " << i;
+        EXPECT_NEAR(centre.y(), 1.5f, 1e-4f);
+    }
+    EXPECT_EQ(counted, world.mownCount());
+    EXPECT_GT(stepsThatMowed, 10);
+
+    // Standing on mown ground, a step mows nothing.
+    game.driveSpeed = 0.0f;
+    world.frames(120, frameDt, false, false, false, false);
+    world.frame(frameDt, false, false, false, false);
+    EXPECT_EQ(gSimulationEvents.mownInLastStep().tiles, 0);
+    EXPECT_EQ(gSimulationEvents.mownInLastStep().centre(), btVector3(0, 0, 0));
+}

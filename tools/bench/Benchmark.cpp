@@ -76,6 +76,7 @@ const std::array<const char*, framePhaseCount> phaseNames = {
     "scene drawables",
     "smoke",
     "post-processing pass",
+    "sound",
     "HUD",
     "swap and events",
 };

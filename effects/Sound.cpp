@@ -1,0 +1,228 @@
+#include "effects/Sound.h"
+
+#include <AL/al.h>
+
+#include <algorithm>
+#include <iostream>
+
+#include "effects/SoundFile.h"
+
+namespace {
+// In the order of Sound's SoundId.
+const char* const soundFiles[] = {"engine.flac", "cut.flac", "bump.flac",
+                                  "tick.flac",   "won.flac", "lost.flac"};
+
+// Sounds in the arena are at full gain up to the camera's usual distance from the robot and fade
+// with distance beyond it, to 40 % at the farthest zoom.
+constexpr float referenceDistance = 20.0f;
+constexpr float maxDistance = 200.0f;
+
+ALint sourceState(const AlSource& source) {
+    ALint state = AL_INITIAL;
+    alGetSourcei(source.get(), AL_SOURCE_STATE, &state);
+    return state;
+}
+
+void placeInArena(const AlSource& source) {
+    alSourcef(source.get(), AL_REFERENCE_DISTANCE, referenceDistance);
+    alSourcef(source.get(), AL_MAX_DISTANCE, maxDistance);
+    alSourcef(source.get(), AL_ROLLOFF_FACTOR, 1.0f);
+}
+
+void setPosition(const AlSource& source, const glm::vec3& position) {
+    alSource3f(source.get(), AL_POSITION, position.x, position.y, position.z);
+}
+
+// libsndfile's messages end in a full stop, ours go on after them.
+std::string withoutFullStop(std::string text) {
+    while (!text.empty() && (text.back() == '.' || text.back() == '\n')) text.pop_back();
+    return text;
+}
+}  // namespace
+
+void Sound::CloseDevice::operator()(ALCdevice* openDevice) const {
+    alcCloseDevice(openDevice);
+}
+
+void Sound::DestroyContext::operator()(ALCcontext* openContext) const {
+    alcMakeContextCurrent(nullptr);
+    alcDestroyContext(openContext);
+}
+
+Sound::Sound(float volumeSetting, const std::string& folder) : volume(volumeSetting) {
+    if (!openDevice()) return;
+    loadSounds(folder);
+    createSources();
+    alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
+}
+
+// The members' reverse order: the sources and buffers go while their context is still current,
+// then the context, then the device.
+Sound::~Sound() = default;
+
+bool Sound::openDevice() {
+    device.reset(alcOpenDevice(nullptr));
+    if (!device) {
+        std::cout << "Sound: no audio device, playing without sound" << std::endl;
+        return false;
+    }
+    context.reset(alcCreateContext(device.get(), nullptr));
+    if (!context || alcMakeContextCurrent(context.get()) != ALC_TRUE) {
+        std::cout << "Sound: the audio device would not start, playing without sound" << std::endl;
+        context.reset();
+        device.reset();
+        return false;
+    }
+    return true;
+}
+
+void Sound::loadSounds(const std::string& folder) {
+    for (int id = 0; id < soundCount; ++id) {
+        const std::string path = folder + soundFiles[id];
+        std::string error;
+        const std::optional<PcmSound> pcm = readSoundFile(path, error);
+        if (!pcm) {
+            std::cout << "ERROR: Failed to load sound '" << path << "': " << withoutFullStop(error)
+                      << ". It stays silent." << std::endl;
+            continue;
+        }
+        AlBuffer buffer = AlBuffer::create();
+        if (!buffer) {
+            std::cout << "ERROR: No room for sound '" << path << "'. It stays silent." << std::endl;
+            continue;
+        }
+        alBufferData(buffer.get(), pcm->channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16,
+                     pcm->samples.data(),
+                     static_cast<ALsizei>(pcm->samples.size() * sizeof(pcm->samples[0])),
+                     pcm->sampleRate);
+        if (alGetError() != AL_NO_ERROR) {
+            std::cout << "ERROR: Sound '" << path << "' cannot be played. It stays silent."
+                      << std::endl;
+            continue;
+        }
+        buffers[static_cast<std::size_t>(id)] = std::move(buffer);
+    }
+}
+
+void Sound::createSources() {
+    engine = AlSource::create();
+    if (engine) {
+        placeInArena(engine);
+        alSourcei(engine.get(), AL_LOOPING, AL_TRUE);
+        alSourcei(engine.get(), AL_BUFFER, static_cast<ALint>(buffers[engineSound].get()));
+    }
+    for (int voice = 0; voice < voiceCount; ++voice) {
+        AlSource& source = oneShots[static_cast<std::size_t>(voice)];
+        source = AlSource::create();
+        if (!source) continue;
+        if (voice < tickVoice) {
+            placeInArena(source);
+        } else {
+            // The tick and the end cues are the game's own voice: heard from nowhere in
+            // particular, always at the listener.
+            alSourcei(source.get(), AL_SOURCE_RELATIVE, AL_TRUE);
+        }
+    }
+}
+
+void Sound::update(const SoundFrame& frame) {
+    if (!context) return;
+    const SoundPlan plan = planSound(rules, frame, volume);
+
+    if (plan.listenerGain != listenerGain) {
+        listenerGain = plan.listenerGain;
+        alListenerf(AL_GAIN, listenerGain);
+    }
+    if (plan.muteChanged) {
+        std::cout << (frame.muted ? "Sound: muted" : "Sound: on") << std::endl;
+    }
+    const ListenerPose& pose = plan.listener;
+    alListener3f(AL_POSITION, pose.position.x, pose.position.y, pose.position.z);
+    const ALfloat orientation[] = {pose.forward.x, pose.forward.y, pose.forward.z,
+                                   pose.up.x,      pose.up.y,      pose.up.z};
+    alListenerfv(AL_ORIENTATION, orientation);
+
+    if (plan.newRound) {
+        stopVoice(tickVoice);
+        stopVoice(cueVoice);
+    }
+    if (plan.pause == PauseChange::Pause) pauseVoices();
+    if (plan.pause == PauseChange::Resume) resumeVoices();
+
+    runEngine(plan);
+    if (plan.cut.play) playOneShot(cutSound, plan.cut, 0, cutVoices, lastCutVoice);
+    if (plan.bump.play) playOneShot(bumpSound, plan.bump, cutVoices, bumpVoices, lastBumpVoice);
+    if (plan.tick) playCentred(tickSound, tickVoice);
+    if (plan.endCue != EndCue::None) {
+        playCentred(plan.endCue == EndCue::Won ? wonSound : lostSound, cueVoice);
+    }
+}
+
+void Sound::pauseVoices() {
+    for (const AlSource& source : oneShots) {
+        if (source && sourceState(source) == AL_PLAYING) alSourcePause(source.get());
+    }
+}
+
+void Sound::resumeVoices() {
+    for (const AlSource& source : oneShots) {
+        if (source && sourceState(source) == AL_PAUSED) alSourcePlay(source.get());
+    }
+}
+
+void Sound::stopVoice(int voice) {
+    const AlSource& source = oneShots[static_cast<std::size_t>(voice)];
+    if (source) alSourceStop(source.get());
+}
+
+void Sound::runEngine(const SoundPlan& plan) {
+    if (!engine || !buffers[engineSound]) return;
+    const bool audible = plan.engine.gain > 0.0f;
+    if (audible) {
+        alSourcef(engine.get(), AL_GAIN, plan.engine.gain);
+        alSourcef(engine.get(), AL_PITCH, plan.engine.pitch);
+        setPosition(engine, plan.enginePosition);
+    }
+    // Faded out, it stands rather than play on unheard.
+    if (audible && !engineRunning) alSourcePlay(engine.get());
+    if (!audible && engineRunning) alSourcePause(engine.get());
+    engineRunning = audible;
+}
+
+void Sound::playOneShot(SoundId sound, const OneShot& shot, int first, int count, int& last) {
+    const AlBuffer& buffer = buffers[static_cast<std::size_t>(sound)];
+    if (!buffer) return;
+    // The voice used longest ago: when all are busy the oldest sound gives way.
+    last = (last + 1) % count;
+    const AlSource& source = oneShots[static_cast<std::size_t>(first + last)];
+    if (!source) return;
+    alSourceStop(source.get());
+    alSourcei(source.get(), AL_BUFFER, static_cast<ALint>(buffer.get()));
+    alSourcef(source.get(), AL_GAIN, shot.gain);
+    alSourcef(source.get(), AL_PITCH, shot.pitch);
+    setPosition(source, shot.position);
+    alSourcePlay(source.get());
+}
+
+void Sound::playCentred(SoundId sound, int voice) {
+    const AlBuffer& buffer = buffers[static_cast<std::size_t>(sound)];
+    const AlSource& source = oneShots[static_cast<std::size_t>(voice)];
+    if (!buffer || !source) return;
+    alSourceStop(source.get());
+    alSourcei(source.get(), AL_BUFFER, static_cast<ALint>(buffer.get()));
+    alSourcePlay(source.get());
+}
+
+Sound::Voices Sound::voices() const {
+    Voices now;
+    if (!context) return now;
+    for (const AlSource& source : oneShots) {
+        if (!source) continue;
+        const ALint state = sourceState(source);
+        now.playing += state == AL_PLAYING ? 1 : 0;
+        now.paused += state == AL_PAUSED ? 1 : 0;
+    }
+    now.engine = engine && sourceState(engine) == AL_PLAYING;
+    alGetListenerf(AL_GAIN, &now.listenerGain);
+    return now;
+}
