@@ -321,12 +321,13 @@ std::unique_ptr<GameSession> startGame(const Settings& settings) {
     s.textShader = std::make_shared<Shader>("text.vert", "text.frag");
     s.sceneShader = std::make_shared<Shader>("texture.vert", "texture.frag");
     s.edgeShader = std::make_shared<Shader>("edge.vert", "edge.frag");
+    s.grassShader = std::make_shared<Shader>("grass.vert", "texture.frag");
 
     loadFont(*s.textShader, settings.width, settings.height);
 
     // Textures, materials, models and the first eleven drawables (robot pieces, ground, four
     // walls, ball), in the order of the scene's creation list.
-    s.scene = std::make_unique<Scene>(createScene(s.sceneShader));
+    s.scene = std::make_unique<Scene>(createScene(s.sceneShader, s.grassShader));
 
     s.screenQuad = std::make_unique<ScreenQuad>();
     prepareEdgeShader(*s.edgeShader);
@@ -381,9 +382,11 @@ void runFrame(GameSession& s, FrameObserver* observer) {
         phaseDone(FramePhase::RobotAndBall);
     }
 
-    // Grass fields: draw the arena field, then the plateau field; won when both drew none.
-    const bool arenaCleared = s.arenaField->draw();
-    const bool plateauCleared = s.plateauField->draw();
+    // Grass fields: draw the arena field, then the plateau field, each nearest the camera first
+    // (the camera of the last frame, whose uniforms the grass program still has); won when both
+    // drew none.
+    const bool arenaCleared = s.arenaField->draw(camera.getPosition());
+    const bool plateauCleared = s.plateauField->draw(camera.getPosition());
     const bool won = roundWon(arenaCleared, plateauCleared);
     phaseDone(FramePhase::GrassFields);
 
@@ -398,6 +401,7 @@ void runFrame(GameSession& s, FrameObserver* observer) {
         phaseDone(FramePhase::SceneDrawables);
     }
 
+    setPerFrameUniforms(s.grassShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
     setPerFrameUniforms(s.sceneShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
     phaseDone(FramePhase::CameraAndUniforms);
     drawArena(scene);
@@ -469,6 +473,7 @@ void shutdownGame(GameSession& s) {
     s.scene.reset();
     shutdownPhysics();
     releaseFont();
+    s.grassShader.reset();
     s.edgeShader.reset();
     s.sceneShader.reset();
     s.textShader.reset();

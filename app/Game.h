@@ -28,10 +28,12 @@ struct GameSession {
     // for, except where the window system decides otherwise (full screen without a mode switch).
     FramebufferSize windowFramebuffer;
 
-    // The three programs, shared by the materials, the text and the post-processing pass.
+    // The programs, shared by the materials, the text and the post-processing pass. The grass
+    // program is the scene's lighting with the tiles' matrices read per instance.
     std::shared_ptr<Shader> textShader;
     std::shared_ptr<Shader> sceneShader;
     std::shared_ptr<Shader> edgeShader;
+    std::shared_ptr<Shader> grassShader;
 
     std::unique_ptr<Scene> scene;
     std::unique_ptr<ScreenQuad> screenQuad;

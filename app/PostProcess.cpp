@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "render/DrawCalls.h"
 #include "render/Shader.h"
 
 ScreenQuad::ScreenQuad() : vao(GlVertexArray::create()), vertexBuffer(GlBuffer::create()) {
@@ -22,6 +23,7 @@ ScreenQuad::ScreenQuad() : vao(GlVertexArray::create()), vertexBuffer(GlBuffer::
 void ScreenQuad::draw() const {
     glBindVertexArray(vao.get());
     glDrawArrays(GL_TRIANGLES, 0, 6);
+    countDrawCall(DrawCallKind::PostProcessing);
     glBindVertexArray(0);
 }
 

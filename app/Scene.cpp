@@ -51,7 +51,7 @@ std::string missingMeshesMessage(const std::string& path, std::size_t meshCount,
            " meshes the scene needs; the missing pieces are left out.";
 }
 
-Scene createScene(std::shared_ptr<Shader> sceneShader) {
+Scene createScene(std::shared_ptr<Shader> sceneShader, std::shared_ptr<Shader> grassShader) {
     Scene scene;
     scene.shader = std::move(sceneShader);
     const auto& shader = scene.shader;
@@ -63,7 +63,8 @@ Scene createScene(std::shared_ptr<Shader> sceneShader) {
     scene.robotTexture = std::make_shared<Texture>("robot.dds");
     scene.robotMaterial = texturedMaterial(shader, scene.robotTexture, {0.1f, 0.9f, 0.3f}, 10.0f);
     scene.grassTexture = std::make_shared<Texture>("grass_unmown.dds");
-    scene.grassMaterial = texturedMaterial(shader, scene.grassTexture, {0.1f, 0.7f, 0.02f}, 8.0f);
+    scene.grassMaterial =
+        texturedMaterial(grassShader, scene.grassTexture, {0.1f, 0.7f, 0.02f}, 8.0f);
     scene.wheelTexture = std::make_shared<Texture>("tiles_specular.dds");
     scene.wheelMaterial = texturedMaterial(shader, scene.wheelTexture, {0.1f, 0.7f, 0.02f}, 8.0f);
     scene.ballTexture = std::make_shared<Texture>("beachball.dds");

@@ -64,11 +64,11 @@ struct Scene {
     PointLight pointL;
 };
 
-// Loads the six textures and makes the six materials on `sceneShader`, loads the robot and
-// wheel models, and creates the first eleven drawables: robot body, carriers and wheels at
-// (0, 4, 0), the ground, the four walls and the beach ball. The lights stay dark until
-// `createLights`.
-Scene createScene(std::shared_ptr<Shader> sceneShader);
+// Loads the six textures and makes the six materials, the grass material on `grassShader` (the
+// fields' instanced program) and the others on `sceneShader`, loads the robot and wheel models,
+// and creates the first eleven drawables: robot body, carriers and wheels at (0, 4, 0), the
+// ground, the four walls and the beach ball. The lights stay dark until `createLights`.
+Scene createScene(std::shared_ptr<Shader> sceneShader, std::shared_ptr<Shader> grassShader);
 
 // The sun and the robot's lamp, scaled by the "brightness" setting.
 void createLights(Scene& scene, float brightness);

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
-#include <glm/ext/matrix_transform.hpp>
 #include <iostream>
 
 #include "app/GameState.h"
+#include "render/DrawCalls.h"
 #include "render/Shader.h"
 #include "render/Texture.h"
 
@@ -121,6 +122,13 @@ QuadMesh::QuadMesh(float width, float height)
 
 void QuadMesh::draw() const {
     glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr);
+    countDrawCall(DrawCallKind::Scene);
+}
+
+void QuadMesh::drawInstanced(GLsizei instances) const {
+    if (instances <= 0) return;
+    glDrawElementsInstanced(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr, instances);
+    countDrawCall(DrawCallKind::Scene);
 }
 
 ParticleSystem::ParticleSystem(unsigned int particleCount, unsigned int spawnRate,
@@ -128,7 +136,25 @@ ParticleSystem::ParticleSystem(unsigned int particleCount, unsigned int spawnRat
     : pool(particleCount, spawnRate),
       shader(std::make_shared<Shader>("particle.vert", "particle.frag")),
       texture(std::make_shared<Texture>("smoke.dds")),
-      projection(projectionMatrix) {}
+      projection(projectionMatrix),
+      awake(pool.particles.size()),
+      instanceBuffer(GlBuffer::create()) {
+    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer.get());
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(awake.size() * sizeof(ParticleInstance)),
+                 nullptr, GL_DYNAMIC_DRAW);
+    quad.bind();
+    const auto stride = static_cast<GLsizei>(sizeof(ParticleInstance));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(ParticleInstance, position)));
+    glVertexAttribDivisor(2, 1);
+    glEnableVertexAttribArray(3);
+    glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(ParticleInstance, lifeFraction)));
+    glVertexAttribDivisor(3, 1);
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
 
 void ParticleSystem::draw(glm::mat4 view) {
     // Smoke never hides what is behind it from later draws.
@@ -139,11 +165,20 @@ void ParticleSystem::draw(glm::mat4 view) {
     shader->setUniform("diffuseTexture", 0);
     shader->setUniform("projMatrix", projection);
     shader->setUniform("viewMatrix", view);
+
+    // The awake particles in pool order: the blending depends on the order, and the pool's is
+    // the one the smoke has always been drawn in.
+    std::size_t count = 0;
     for (const Particle& particle : pool.particles) {
-        if (particle.age < 0.0f) continue;
-        shader->setUniform("alphaAdd", particle.lifeFraction);
-        shader->setUniform("modelMatrix", glm::translate(glm::mat4(1.0f), particle.position));
-        quad.draw();
+        if (particle.age < 0.0f || count == awake.size()) continue;
+        awake[count++] = {particle.position, particle.lifeFraction};
+    }
+    if (count > 0) {
+        glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer.get());
+        glBufferSubData(GL_ARRAY_BUFFER, 0,
+                        static_cast<GLsizeiptr>(count * sizeof(ParticleInstance)), awake.data());
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        quad.drawInstanced(static_cast<GLsizei>(count));
     }
     glDepthMask(GL_TRUE);
 }

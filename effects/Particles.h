@@ -53,6 +53,9 @@ public:
 
     void bind() const { glBindVertexArray(vertexArray.get()); }
     void draw() const;
+    // Draws `instances` quads in one call, each with the per-instance attributes the caller has
+    // added to the vertex array; bind() must come first.
+    void drawInstanced(GLsizei instances) const;
 
 private:
     // Declared so that the buffers go before the vertex array that refers to them.
@@ -63,8 +66,15 @@ private:
     GLsizei indexCount = 0;
 };
 
-// The robot's smoke: the pool plus what draws it, one textured quad per awake particle,
-// blended over the scene without writing depth.
+// What the particle vertex stage reads per quad (attribute divisor 1): the particle's position
+// at location 2 and its life fraction at location 3.
+struct ParticleInstance {
+    glm::vec3 position{0.0f};
+    float lifeFraction = 0.0f;
+};
+
+// The robot's smoke: the pool plus what draws it, one textured quad per awake particle, all in
+// one instanced draw, blended over the scene without writing depth.
 class ParticleSystem {
 public:
     ParticleSystem(unsigned int particleCount, unsigned int spawnRate, const glm::mat4& projection);
@@ -76,6 +86,7 @@ public:
     void putAllToSleep() { pool.putAllToSleep(); }
 
     const ParticlePool& getPool() const { return pool; }
+    ParticlePool& getPool() { return pool; }
 
 private:
     ParticlePool pool;
@@ -83,4 +94,7 @@ private:
     std::shared_ptr<Texture> texture;
     QuadMesh quad;
     glm::mat4 projection;
+    // Room for the whole pool, on the processor and in the quad's instance buffer, made once.
+    std::vector<ParticleInstance> awake;
+    GlBuffer instanceBuffer;
 };

@@ -6,6 +6,7 @@
 #include <glm/ext/matrix_clip_space.hpp>
 #include <iostream>
 
+#include "render/DrawCalls.h"
 #include "render/Shader.h"
 
 namespace {
@@ -99,6 +100,7 @@ void drawLaidOut(Shader& textShader, const std::string& text, float x, float y, 
                    glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof quad, quad.data());
                    glBindBuffer(GL_ARRAY_BUFFER, 0);
                    glDrawArrays(GL_TRIANGLES, 0, 6);
+                   countDrawCall(DrawCallKind::Hud);
                });
     glBindVertexArray(0);
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <glm/gtc/matrix_inverse.hpp>
 
+#include "render/DrawCalls.h"
 #include "render/Material.h"
 #include "render/Shader.h"
 
@@ -57,6 +58,13 @@ MeshBuffers::MeshBuffers(const GeometryData& data) : vao(GlVertexArray::create()
 void MeshBuffers::drawElements() const {
     if (elementCount == 0) return;
     glDrawElements(GL_TRIANGLES, elementCount, GL_UNSIGNED_INT, nullptr);
+    countDrawCall(DrawCallKind::Scene);
+}
+
+void MeshBuffers::drawElementsInstanced(GLsizei instances) const {
+    if (elementCount == 0 || instances <= 0) return;
+    glDrawElementsInstanced(GL_TRIANGLES, elementCount, GL_UNSIGNED_INT, nullptr, instances);
+    countDrawCall(DrawCallKind::Scene);
 }
 
 glm::mat3 normalMatrixFor(const glm::mat4& modelMatrix) {

@@ -41,6 +41,9 @@ public:
     static void unbind() { glBindVertexArray(0); }
     // Draws every triangle of the bound mesh; bind() must come first.
     void drawElements() const;
+    // Draws `instances` copies of the bound mesh in one call, each with the per-instance
+    // attributes the caller has added to the vertex array; bind() must come first.
+    void drawElementsInstanced(GLsizei instances) const;
 
     GLsizei getElementCount() const { return elementCount; }
     GLuint getVertexArray() const { return vao.get(); }

@@ -1,5 +1,8 @@
 #include "render/GrassField.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <iostream>
 
 #include "physics/PhysicsWorld.h"
@@ -42,9 +45,40 @@ bool isFieldMown(const TileGrid& tiles) {
     return true;
 }
 
+std::uint64_t nearestFirstKey(const glm::vec3& centre, const glm::vec3& viewpoint,
+                              std::uint32_t index) {
+    const glm::vec3 offset = centre - viewpoint;
+    const float squaredDistance = glm::dot(offset, offset);
+    // The bits of a float that is not negative order as the float does, so the distance can go
+    // in the high half and the index break ties in the low half.
+    std::uint32_t distanceBits = 0;
+    static_assert(sizeof distanceBits == sizeof squaredDistance);
+    std::memcpy(&distanceBits, &squaredDistance, sizeof distanceBits);
+    return (static_cast<std::uint64_t>(distanceBits) << 32) | index;
+}
+
+namespace {
+// Adds `columns` matrix columns of `components` floats each, starting `offset` bytes into every
+// GrassInstance of the bound array buffer, to the bound vertex array at consecutive locations
+// from `firstLocation`, each advancing once per instance.
+void attachInstanceColumns(GLuint firstLocation, GLuint columns, GLint components,
+                           std::size_t offset) {
+    const auto stride = static_cast<GLsizei>(sizeof(GrassInstance));
+    const std::size_t columnBytes = static_cast<std::size_t>(components) * sizeof(float);
+    for (GLuint column = 0; column < columns; ++column) {
+        const GLuint location = firstLocation + column;
+        glEnableVertexAttribArray(location);
+        glVertexAttribPointer(location, components, GL_FLOAT, GL_FALSE, stride,
+                              reinterpret_cast<const void*>(offset + column * columnBytes));
+        glVertexAttribDivisor(location, 1);
+    }
+}
+}  // namespace
+
 GrassField::GrassField(MatrixGrid matrices, TileGrid tileGrid, const GeometryData& meshData,
                        std::shared_ptr<Material> fieldMaterial)
     : mesh(meshData),
+      instanceBuffer(GlBuffer::create()),
       material(std::move(fieldMaterial)),
       modelMatrices(std::move(matrices)),
       tiles(std::move(tileGrid)) {
@@ -57,6 +91,34 @@ GrassField::GrassField(MatrixGrid matrices, TileGrid tileGrid, const GeometryDat
                      "a matrix are not drawn"
                   << std::endl;
     }
+
+    for (std::size_t row = 0; row < tiles.size(); ++row) {
+        for (std::size_t column = 0; column < tiles[row].size(); ++column) {
+            const glm::mat4* model = matrixAt(row, column);
+            if (model == nullptr) continue;
+            PlacedTile tile;
+            tile.row = row;
+            tile.column = column;
+            tile.centre = glm::vec3((*model)[3]);
+            tile.instance.modelMatrix = *model;
+            tile.instance.normalMatrix = normalMatrixFor(*model);
+            placed.push_back(tile);
+        }
+    }
+    drawOrder.reserve(placed.size());
+    staged.resize(placed.size());
+    uploadedOrder.reserve(placed.size());
+
+    // The model matrix at locations 3 to 6 and the normal matrix at 7 to 9, after the mesh's own
+    // three attributes.
+    mesh.bind();
+    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer.get());
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(placed.size() * sizeof(GrassInstance)),
+                 nullptr, GL_DYNAMIC_DRAW);
+    attachInstanceColumns(3, 4, 4, offsetof(GrassInstance, modelMatrix));
+    attachInstanceColumns(7, 3, 3, offsetof(GrassInstance, normalMatrix));
+    MeshBuffers::unbind();
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 const glm::mat4* GrassField::matrixAt(std::size_t row, std::size_t column) const {
@@ -64,25 +126,50 @@ const glm::mat4* GrassField::matrixAt(std::size_t row, std::size_t column) const
     return &modelMatrices[row][column];
 }
 
-bool GrassField::draw() const {
+void GrassField::orderStandingTiles(const glm::vec3& viewpoint) {
+    drawOrder.clear();
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const PlacedTile& tile = placed[i];
+        if (tiles[tile.row][tile.column].isMown()) continue;
+        drawOrder.push_back(nearestFirstKey(tile.centre, viewpoint, static_cast<std::uint32_t>(i)));
+    }
+    std::sort(drawOrder.begin(), drawOrder.end());
+}
+
+void GrassField::uploadInstances() {
+    const bool unchanged =
+        drawOrder.size() == uploadedOrder.size() &&
+        std::equal(drawOrder.begin(), drawOrder.end(), uploadedOrder.begin(),
+                   [](std::uint64_t key, std::uint32_t index) { return keyIndex(key) == index; });
+    if (unchanged) return;
+
+    uploadedOrder.clear();
+    for (std::size_t slot = 0; slot < drawOrder.size(); ++slot) {
+        const std::uint32_t index = keyIndex(drawOrder[slot]);
+        staged[slot] = placed[index].instance;
+        uploadedOrder.push_back(index);
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer.get());
+    glBufferSubData(GL_ARRAY_BUFFER, 0,
+                    static_cast<GLsizeiptr>(drawOrder.size() * sizeof(GrassInstance)),
+                    staged.data());
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+bool GrassField::draw(const glm::vec3& viewpoint) {
     // Whether the field is cleared depends on the tiles alone, never on what could be drawn.
     const bool cleared = isFieldMown(tiles);
     Shader* shader = material ? material->getShader() : nullptr;
     if (cleared || shader == nullptr) return cleared;
 
+    orderStandingTiles(viewpoint);
+    if (drawOrder.empty()) return cleared;  // what stands has no matrix to be drawn with
+    uploadInstances();
+
     shader->use();
     material->setUniforms();
     mesh.bind();
-    for (std::size_t row = 0; row < tiles.size(); ++row) {
-        for (std::size_t column = 0; column < tiles[row].size(); ++column) {
-            if (tiles[row][column].isMown()) continue;
-            const glm::mat4* model = matrixAt(row, column);
-            if (model == nullptr) continue;
-            shader->setUniform("modelMatrix", *model);
-            shader->setUniform("normalMatrix", normalMatrixFor(*model));
-            mesh.drawElements();
-        }
-    }
+    mesh.drawElementsInstanced(static_cast<GLsizei>(drawOrder.size()));
     MeshBuffers::unbind();
     return cleared;
 }

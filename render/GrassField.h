@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <glm/mat3x3.hpp>
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 #include <memory>
@@ -42,16 +44,36 @@ bool isFieldMown(const TileGrid& tiles);
 // Every mown tile of the grid stands again.
 void regrowTiles(TileGrid& tiles);
 
-// A grid of tiles drawn as one mesh per unmown tile, each with the model matrix at the same row
-// and column. The matrix grid must have the shape of the tile grid; a tile without a matrix is
+// What the grass vertex stage reads per tile (attribute divisor 1): the model matrix at locations
+// 3 to 6 and the normal matrix at 7 to 9, the latter computed on the processor exactly as for
+// every other drawable, so that the tiles are lit to the same bit.
+struct GrassInstance {
+    glm::mat4 modelMatrix{1.0f};
+    glm::mat3 normalMatrix{1.0f};
+};
+
+// The drawing order of a tile whose mesh stands at `centre`, seen from `viewpoint`, as one number:
+// sorted ascending, the keys put the nearest tile first and tiles at equal distance in index
+// order, so that the order is the same on every machine. The index comes back with keyIndex.
+std::uint64_t nearestFirstKey(const glm::vec3& centre, const glm::vec3& viewpoint,
+                              std::uint32_t index);
+inline std::uint32_t keyIndex(std::uint64_t key) {
+    return static_cast<std::uint32_t>(key & 0xffffffffu);
+}
+
+// A grid of tiles drawn with one mesh, each standing tile with the model matrix at its row and
+// column. The matrix grid must have the shape of the tile grid; a tile without a matrix is
 // reported once at construction and never drawn.
 class GrassField {
 public:
     GrassField(MatrixGrid modelMatrices, TileGrid tiles, const GeometryData& mesh,
                std::shared_ptr<Material> material);
 
-    // Draws every standing tile; returns true when no tile is left standing.
-    bool draw() const;
+    // Draws every standing tile in one instanced draw, the tile nearest to `viewpoint` first, so
+    // that the depth test discards the faces that nearer tiles hide before they are shaded.
+    // Which tiles stand is read from the tiles at every draw: a tile mown, or standing again,
+    // shows in the next draw. Returns true when no tile is left standing, and then draws nothing.
+    bool draw(const glm::vec3& viewpoint);
 
     const TileGrid& getTiles() const { return tiles; }
     // Every tile stands again, for a new round.
@@ -59,10 +81,31 @@ public:
     const MatrixGrid& getModelMatrices() const { return modelMatrices; }
 
 private:
+    // A tile that has a matrix, and so can be drawn.
+    struct PlacedTile {
+        std::size_t row = 0;
+        std::size_t column = 0;
+        glm::vec3 centre{0.0f};  // where its mesh's origin stands in the world
+        GrassInstance instance;
+    };
+
     const glm::mat4* matrixAt(std::size_t row, std::size_t column) const;
+    // Fills `drawOrder` with the keys of the standing tiles, nearest first.
+    void orderStandingTiles(const glm::vec3& viewpoint);
+    // Writes the instances of `drawOrder` to the instance buffer, unless it already holds them
+    // in that order.
+    void uploadInstances();
 
     MeshBuffers mesh;
+    GlBuffer instanceBuffer;  // room for every placed tile, made once
     std::shared_ptr<Material> material;
     MatrixGrid modelMatrices;
     TileGrid tiles;
+
+    // Every placed tile in grid order, and the per-frame scratch, all sized at construction so
+    // that a draw allocates nothing.
+    std::vector<PlacedTile> placed;
+    std::vector<std::uint64_t> drawOrder;
+    std::vector<GrassInstance> staged;
+    std::vector<std::uint32_t> uploadedOrder;  // indices into `placed` the buffer holds
 };

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the frame benchmark of two checkouts in turn, A B A B ..., so that both see the same load
-# on the machine, and prints the post-processing pass, the whole frame (both from the phase
-# table) and the game's frame time of every run, then the median of each over the runs:
+# on the machine, and prints for every run the grass fields, the smoke, the post-processing pass
+# and the whole frame (from the phase table), the game's frame time and processor time per frame,
+# and the draw calls per game frame where the build counts them; then the median of each over the
+# runs and B against A:
 #   bash tools/bench_compare.sh TREE_A TREE_B [ROUNDS [benchmark arguments...]]
 # Each tree builds its own benchmark with its own tools/bench.sh (in its build-bench/ folder),
 # so an older checkout measures its own shaders and code. ROUNDS defaults to 3; the benchmark
@@ -31,23 +33,38 @@ done
 results=$(mktemp /tmp/tessel-bench-compare.XXXXXX)
 trap 'rm -f "$results"' EXIT
 
-# One run: "post-processing median, whole frame median, game frame median" in ms.
+# One run, as "grass smoke post whole game cpu scene-draws hud-draws load": the grass fields, the
+# smoke, the post-processing pass and the whole frame (medians of the phase table), the game's
+# frame time (median) and its processor time per frame (median of the blocks), all in ms, then
+# the draw calls per game frame of the scene and of the HUD ("-" from a build that does not count
+# them) and the load average at the start.
 measure() {
     bash "$1/tools/bench.sh" "${bench_args[@]}" 2>/dev/null | tr -d '\000' | awk '
-        /^  post-processing pass / { post = $(NF - 3) }
-        /^  whole frame / { whole = $(NF - 3) }
+        /^  grass fields / { grass = $(NF - 3) }
+        /^  smoke / { smoke = $(NF - 3) }
+        /^  post-processing pass  / && post == "" { post = $(NF - 3) }
+        /^  whole frame / && whole == "" { whole = $(NF - 3) }
         /^  frame time median / && game == "" { game = $(NF - 1) }
+        /^  processor time per frame, game / { cpu = $6 }
+        /^Draw calls per game frame/ { draws = 1 }
+        draws && /^  scene / { scene = $(NF - 2) }
+        draws && /^  HUD / { hud = $(NF - 2) }
         /^  load average at start/ { load = $(NF - 2) }
         END {
-            if (post == "" || whole == "" || game == "") exit 1
-            print post, whole, game, load
+            if (grass == "" || smoke == "" || post == "" || whole == "" || game == "" || cpu == "")
+                exit 1
+            print grass, smoke, post, whole, game, cpu, (scene == "" ? "-" : scene),
+                (hud == "" ? "-" : hud), load
         }'
 }
 
 echo "A: $tree_a"
 echo "B: $tree_b"
 echo "benchmark arguments: ${bench_args[*]}"
-printf '%-6s %-5s %14s %12s %12s %8s\n' run tree "post-process" "whole frame" "game frame" load
+echo "times in ms: phases and whole frame from the phase table, the game frame's median wall time"
+echo "and its processor time; draw calls per game frame (scene / HUD) where the build counts them"
+printf '%-5s %-4s %8s %8s %8s %8s %8s %8s %11s %6s\n' \
+    run tree grass smoke post whole game cpu "draws s/h" load
 for round in $(seq 1 "$rounds"); do
     for tree in A B; do
         dir=$tree_a
@@ -56,14 +73,15 @@ for round in $(seq 1 "$rounds"); do
             echo "bench_compare: the run of $dir printed no figures"
             exit 1
         fi
-        read -r post whole game load <<<"$figures"
-        printf '%-6s %-5s %11s ms %9s ms %9s ms %8s\n' \
-            "$round" "$tree" "$post" "$whole" "$game" "$load"
-        echo "$tree $post $whole $game" >>"$results"
+        read -r grass smoke post whole game cpu scene hud load <<<"$figures"
+        printf '%-5s %-4s %8s %8s %8s %8s %8s %8s %11s %6s\n' \
+            "$round" "$tree" "$grass" "$smoke" "$post" "$whole" "$game" "$cpu" "$scene/$hud" "$load"
+        echo "$tree $grass $smoke $post $whole $game $cpu $scene $hud" >>"$results"
     done
 done
 
-# Medians over the runs of each tree, and B against A.
+# Medians over the runs of each tree, B against A (of the medians, and the median of the rounds:
+# B against the A run just before it, which saw the same load), and the draw calls.
 awk '
     function median(list, n,    sorted, i, j, t) {
         for (i = 1; i <= n; ++i) sorted[i] = list[i]
@@ -74,37 +92,43 @@ awk '
         }
         return n % 2 ? sorted[(n + 1) / 2] : (sorted[n / 2] + sorted[n / 2 + 1]) / 2
     }
-    { n[$1]++; post[$1, n[$1]] = $2; whole[$1, n[$1]] = $3; game[$1, n[$1]] = $4 }
+    BEGIN { columns = 6; split("grass smoke post whole game cpu", names) }
+    {
+        k = ++n[$1]
+        for (c = 1; c <= columns; ++c) value[$1, c, k] = $(c + 1)
+        scene[$1] = $8
+        hud[$1] = $9
+    }
     END {
+        printf "%-10s", ""
+        for (c = 1; c <= columns; ++c) printf " %8s", names[c]
+        printf "\n"
         split("A B", trees)
-        for (k = 1; k <= 2; ++k) {
-            tree = trees[k]
-            for (i = 1; i <= n[tree]; ++i) {
-                p[i] = post[tree, i]
-                w[i] = whole[tree, i]
-                g[i] = game[tree, i]
+        for (t = 1; t <= 2; ++t) {
+            tree = trees[t]
+            printf "median %-3s", tree
+            for (c = 1; c <= columns; ++c) {
+                for (i = 1; i <= n[tree]; ++i) list[i] = value[tree, c, i]
+                m[tree, c] = median(list, n[tree])
+                printf " %8.2f", m[tree, c]
             }
-            mp[tree] = median(p, n[tree])
-            mw[tree] = median(w, n[tree])
-            mg[tree] = median(g, n[tree])
-            printf "median %-5s %11.2f ms %9.2f ms %9.2f ms\n", tree, mp[tree], mw[tree], mg[tree]
+            printf "\n"
         }
-        if (mp["A"] > 0 && mw["A"] > 0 && mg["A"] > 0) {
-            printf "B / A        %11.3f    %9.3f    %9.3f    (of the medians)\n",
-                mp["B"] / mp["A"], mw["B"] / mw["A"], mg["B"] / mg["A"]
+        printf "%-10s", "B / A"
+        for (c = 1; c <= columns; ++c) {
+            printf " %8.3f", (m["A", c] > 0 ? m["B", c] / m["A", c] : 0)
         }
-        # Each round on its own: B against the A run just before it, which saw the same load.
+        printf "   (of the medians)\n"
         rounds = n["A"] < n["B"] ? n["A"] : n["B"]
-        for (i = 1; i <= rounds; ++i) {
-            rp[i] = post["A", i] > 0 ? post["B", i] / post["A", i] : 0
-            rw[i] = whole["A", i] > 0 ? whole["B", i] / whole["A", i] : 0
-            rg[i] = game["A", i] > 0 ? game["B", i] / game["A", i] : 0
+        printf "%-10s", "B / A"
+        for (c = 1; c <= columns; ++c) {
+            for (i = 1; i <= rounds; ++i) {
+                a = value["A", c, i]
+                ratio[i] = a > 0 ? value["B", c, i] / a : 0
+            }
+            printf " %8.3f", (rounds > 0 ? median(ratio, rounds) : 0)
         }
-        if (rounds > 0) {
-            ratio = median(rp, rounds)
-            printf "B / A        %11.3f    %9.3f    %9.3f    (median of the rounds)\n",
-                ratio, median(rw, rounds), median(rg, rounds)
-            printf "post-processing pass %.0f%% cheaper in B (median of the rounds)\n",
-                100 * (1 - ratio)
-        }
+        printf "   (median of the rounds)\n"
+        printf "draw calls per game frame, scene / HUD: A %s / %s, B %s / %s (last run of each)\n",
+            scene["A"], hud["A"], scene["B"], hud["B"]
     }' "$results"

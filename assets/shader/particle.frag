@@ -1,8 +1,8 @@
 #version 430 core
 in vec2 texCoord;
+flat in float alphaAdd;  // life fraction: near 0 just woken, 1 at the end of the lifetime
 
 uniform sampler2D diffuseTexture;
-uniform float alphaAdd;  // life fraction: near 0 just woken, 1 at the end of the lifetime
 
 out vec4 color;
 

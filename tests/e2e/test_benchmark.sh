@@ -21,6 +21,7 @@ for heading in "==== Tessel frame benchmark ====" "Start-up" "Game frame (as the
     "Floor (same window, post-processing pass and HUD, no scene)" \
     "Bare window (cleared and swapped, nothing drawn)" \
     "Paired blocks (game, floor and bare window in turn)" \
+    "Draw calls per game frame (median over the frames of the phase table)" \
     "Edge shader against assets/shader (5 frames each, in turn, glFinish after every phase)"; do
     expect_output_line "$heading"
 done
@@ -35,6 +36,14 @@ for row in "frames per second (median)" "frame time 99th percentile" "to the fir
     grep -qF -- "  $row" "$GAME_LOG" || fail "no row '$row'"
 done
 grep -q "^  blocks  *1 of each kind, up to 10 frames each$" "$GAME_LOG" || fail "not one block of 5"
+# Draw calls are counted, not timed: the grass fields and the smoke take one each, so the scene
+# stays within a few dozen however much grass stands.
+scene_draws=$(awk '/^Draw calls per game frame/ { on = 1 } on && /^  scene / { print $(NF - 2); exit }' \
+    "$GAME_LOG")
+[ -n "$scene_draws" ] || fail "no scene draw calls"
+[ "$scene_draws" -ge 1 ] && [ "$scene_draws" -le 20 ] ||
+    fail "$scene_draws scene draw calls per frame, expected 1 to 20"
+grep -q "^  HUD  *[1-9][0-9]* (most [0-9]*)$" "$GAME_LOG" || fail "no HUD draw calls"
 grep -q "^Physics alone (20 steps of 1/60 s, 2288 grass tiles at the start)$" "$GAME_LOG" ||
     fail "physics run without all 2288 tiles"
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "GlTestContext.h"
@@ -90,23 +91,33 @@ TEST_F(FrameworkGlTest, KeepsAProgramThatIsAlreadyCurrent) {
 
 TEST_F(FrameworkGlTest, TheShippedShadersLinkWithEveryUniformTheGameSets) {
     // A broken shipped file ends the process at its fatal stop, which fails this test too. A
-    // program that links but has lost a uniform the game sets would draw wrongly in silence:
-    // each name below must be an active uniform of its program.
+    // program that links but has lost a uniform the game sets, or reads a per-instance attribute
+    // from another location than the one the game fills, would draw wrongly in silence: each
+    // uniform below must be active in its program, and each attribute at its location.
     const struct {
         const char* vertex;
         const char* fragment;
         std::vector<const char*> uniforms;
+        std::vector<std::pair<const char*, GLint>> attributes;
     } programs[] = {
-        {"text.vert", "text.frag", {"projection", "textColor"}},
+        {"text.vert", "text.frag", {"projection", "textColor"}, {}},
         {"texture.vert",
          "texture.frag",
          {"modelMatrix", "normalMatrix", "viewProjMatrix", "camera_world", "materialCoefficients",
           "specularAlpha", "diffuseTexture", "dirL.color", "dirL.direction", "pointL.color",
-          "pointL.position", "pointL.attenuation"}},
-        {"edge.vert", "edge.frag", {"screenTexture", "width", "height"}},
+          "pointL.position", "pointL.attenuation"},
+         {}},
+        {"grass.vert",
+         "texture.frag",
+         {"viewProjMatrix", "camera_world", "materialCoefficients", "specularAlpha",
+          "diffuseTexture", "dirL.color", "dirL.direction", "pointL.color", "pointL.position",
+          "pointL.attenuation"},
+         {{"modelMatrix", 3}, {"normalMatrix", 7}}},
+        {"edge.vert", "edge.frag", {"screenTexture", "width", "height"}, {}},
         {"particle.vert",
          "particle.frag",
-         {"projMatrix", "viewMatrix", "modelMatrix", "diffuseTexture", "alphaAdd"}},
+         {"projMatrix", "viewMatrix", "diffuseTexture"},
+         {{"particlePosition", 2}, {"lifeFraction", 3}}},
     };
     for (const auto& files : programs) {
         Shader shader(files.vertex, files.fragment);
@@ -116,6 +127,10 @@ TEST_F(FrameworkGlTest, TheShippedShadersLinkWithEveryUniformTheGameSets) {
         for (const char* name : files.uniforms) {
             EXPECT_GE(glGetUniformLocation(shader.getProgram(), name), 0)
                 << name << " in " << files.vertex << " / " << files.fragment;
+        }
+        for (const auto& [name, location] : files.attributes) {
+            EXPECT_EQ(glGetAttribLocation(shader.getProgram(), name), location)
+                << name << " in " << files.vertex;
         }
     }
 }

@@ -1,51 +1,73 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <glm/gtc/matrix_transform.hpp>
+#include <iterator>
 #include <memory>
+#include <set>
+#include <string>
+#include <utility>
 
 #include "physics/PhysicsWorld.h"
-#include "render/GlHandle.h"
+#include "render/DrawCalls.h"
 #include "render/GrassField.h"
 #include "render/Material.h"
 #include "render/Shader.h"
+#include "tests/gl/ColourTarget.h"
 #include "tests/gl/GlTestContext.h"
 
 namespace {
 
-const char* vertexSource = R"(#version 430 core
-layout(location = 0) in vec3 position;
-layout(location = 1) in vec3 normal;
-uniform mat4 modelMatrix;
-uniform mat3 normalMatrix;
-out vec3 worldNormal;
-void main() {
-    worldNormal = normalMatrix * normal;
-    gl_Position = modelMatrix * vec4(position * 0.01, 1.0);
+// The game's grass vertex stage, with a fragment stage that paints every covered pixel white.
+std::string grassVertexSource() {
+    std::ifstream file("assets/shader/grass.vert");
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
-)";
 
 const char* fragmentSource = R"(#version 430 core
-in vec3 worldNormal;
-uniform vec3 materialCoefficients;
-uniform float specularAlpha;
+in VertexData {
+    vec3 worldPosition;
+    vec3 worldNormal;
+    vec2 uv;
+} vert;
 out vec4 colour;
-void main() { colour = vec4(materialCoefficients * specularAlpha + 0.0 * worldNormal, 1.0); }
+void main() { colour = vec4(1.0); }
 )";
 
 constexpr int trianglesPerBox = 12;
+constexpr int targetSize = 64;
+constexpr float tileSpacing = 3.0f;
 
-// A field of rows x columns tiles on a fresh physics world, drawn with a plain program; every
-// draw is counted in triangles, so the tests see exactly which tiles were drawn.
+// Straight down on the grid, tiles 0 to 3 along x and along z filling the target: each tile's
+// 1.5-wide box covers the middle 8 x 8 pixels of its 16 x 16 cell, tile (row r, column c)
+// around pixel (8 + 16 r, 8 + 16 c) from the bottom left.
+glm::mat4 topDownViewProjection() {
+    const float centre = 1.5f * tileSpacing;
+    const float halfSpan = 2.0f * tileSpacing;
+    glm::mat4 m(0.0f);
+    m[0][0] = 1.0f / halfSpan;  // x to clip x
+    m[2][1] = 1.0f / halfSpan;  // z to clip y
+    m[1][2] = -0.1f;            // higher is nearer
+    m[3] = glm::vec4(-centre / halfSpan, -centre / halfSpan, 0.0f, 1.0f);
+    return m;
+}
+
+// A field of rows x columns tiles on a fresh physics world, drawn with the game's grass vertex
+// stage from straight above, so that every tile has its own patch of the target.
 class GrassFieldGlTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
         initPhysics();
-        material = std::make_shared<Material>(
-            std::shared_ptr<Shader>(Shader::fromSource(vertexSource, fragmentSource)),
-            glm::vec3(0.1f, 0.7f, 0.02f), 8.0f);
+        shader = std::shared_ptr<Shader>(Shader::fromSource(grassVertexSource(), fragmentSource));
+        material = std::make_shared<Material>(shader, glm::vec3(0.1f, 0.7f, 0.02f), 8.0f);
+        shader->use();
+        shader->setUniform("viewProjMatrix", topDownViewProjection());
     }
-    void TearDown() override { shutdownPhysics(); }
+    void TearDown() override {
+        glBindVertexArray(0);
+        shutdownPhysics();
+    }
 
     std::unique_ptr<GrassField> makeField(int rows, int columns, int matrixRows = -1) {
         TileGrid tiles;
@@ -54,10 +76,10 @@ protected:
             tiles.emplace_back();
             if (matrixRows < 0 || r < matrixRows) matrices.emplace_back();
             for (int c = 0; c < columns; ++c) {
-                const glm::vec3 at(r * 3.0f, 1.5f, c * 3.0f);
+                const glm::vec3 at(r * tileSpacing, 0.0f, c * tileSpacing);
                 tiles.back().emplace_back(at, glm::vec3(1.5f, 1.0f, 1.5f), gPhysics);
                 if (matrixRows < 0 || r < matrixRows) {
-                    matrices.back().push_back(glm::translate(glm::mat4(1.0f), at * 0.01f));
+                    matrices.back().push_back(glm::translate(glm::mat4(1.0f), at));
                 }
             }
         }
@@ -66,17 +88,63 @@ protected:
                                             material);
     }
 
-    // Draws the field and returns its result; `triangles` gets what reached the pipeline.
-    bool drawCounting(const GrassField& field, GLuint& triangles) {
+    // Draws the field from above one corner and returns its result; `triangles` gets what
+    // reached the pipeline, and the draw calls are checked: one for a field with tiles to draw.
+    bool drawCounting(GrassField& field, GLuint& triangles) {
         GLuint query = 0;
         glGenQueries(1, &query);
+        const DrawCallCounts before = drawCallCounts();
         glBeginQuery(GL_PRIMITIVES_GENERATED, query);
-        const bool cleared = field.draw();
+        const bool cleared = field.draw(glm::vec3(-5.0f, 20.0f, -5.0f));
         glEndQuery(GL_PRIMITIVES_GENERATED);
         glGetQueryObjectuiv(query, GL_QUERY_RESULT, &triangles);
         glDeleteQueries(1, &query);
+        const DrawCallCounts drawn = drawCallsBetween(before, drawCallCounts());
+        EXPECT_EQ(drawn.scene, triangles > 0 ? 1u : 0u);
+        EXPECT_EQ(drawn.total(), drawn.scene);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         return cleared;
+    }
+
+    // The tiles whose patch of the target is lit, as (row, column); any lit pixel outside a
+    // standing tile's box fails the test.
+    static std::set<std::pair<int, int>> tilesSeen(const ColourTarget& target) {
+        const std::vector<unsigned char> pixels = target.pixels();
+        std::set<std::pair<int, int>> seen;
+        for (int y = 0; y < targetSize; ++y) {
+            for (int x = 0; x < targetSize; ++x) {
+                if (pixels[4 * (static_cast<std::size_t>(y) * targetSize + x)] == 0) continue;
+                const int row = x / 16;
+                const int column = y / 16;
+                const int inCellX = x % 16;
+                const int inCellY = y % 16;
+                EXPECT_TRUE(inCellX >= 4 && inCellX < 12 && inCellY >= 4 && inCellY < 12)
+                    << "lit pixel outside a tile at " << x << ", " << y;
+                seen.insert({row, column});
+            }
+        }
+        // A tile counts as drawn when its whole top is.
+        for (const auto& [row, column] : seen) {
+            for (int y = 4; y < 12; ++y) {
+                for (int x = 4; x < 12; ++x) {
+                    EXPECT_TRUE(target.lit(16 * row + x, 16 * column + y))
+                        << "tile " << row << ", " << column << " only partly drawn";
+                }
+            }
+        }
+        return seen;
+    }
+
+    // Every (row, column) of a rows x columns grid except `mown`.
+    static std::set<std::pair<int, int>> allBut(int rows, int columns,
+                                                const std::set<std::pair<int, int>>& mown) {
+        std::set<std::pair<int, int>> standing;
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < columns; ++c) {
+                if (mown.count({r, c}) == 0) standing.insert({r, c});
+            }
+        }
+        return standing;
     }
 
     static void mow(const GrassTile& tile) {
@@ -84,35 +152,79 @@ protected:
         gSimulationEvents.onTrigger(&pair, 1);
     }
 
+    std::shared_ptr<Shader> shader;
     std::shared_ptr<Material> material;
 };
 
 }  // namespace
 
-TEST_F(GrassFieldGlTest, DrawsEveryStandingTileUntilTheLastIsMown) {
+TEST_F(GrassFieldGlTest, DrawsExactlyTheStandingTilesAndFollowsEveryChangeBetweenDraws) {
+    auto field = makeField(4, 4);
+    const TileGrid& tiles = field->getTiles();
+    ColourTarget target(targetSize);
+    glEnable(GL_DEPTH_TEST);
+    GLuint triangles = 0;
+
+    std::set<std::pair<int, int>> mown = {{0, 0}, {1, 2}, {3, 1}, {2, 3}};
+    for (const auto& [row, column] : mown) mow(tiles[row][column]);
+    EXPECT_FALSE(drawCounting(*field, triangles));
+    EXPECT_EQ(triangles, 12u * trianglesPerBox);
+    EXPECT_EQ(tilesSeen(target), allBut(4, 4, mown));
+
+    // One more mown between two draws is gone from the second.
+    mow(tiles[2][2]);
+    mown.insert({2, 2});
+    target.clear();
+    EXPECT_FALSE(drawCounting(*field, triangles));
+    EXPECT_EQ(triangles, 11u * trianglesPerBox);
+    EXPECT_EQ(tilesSeen(target), allBut(4, 4, mown));
+
+    // Tiles standing again between two draws (a new round) are back in the second, wherever
+    // they sort.
+    field->regrow();
+    mown.clear();
+    target.clear();
+    EXPECT_FALSE(drawCounting(*field, triangles));
+    EXPECT_EQ(triangles, 16u * trianglesPerBox);
+    EXPECT_EQ(tilesSeen(target), allBut(4, 4, mown));
+
+    // The same standing tiles seen from elsewhere: another order, the same picture.
+    const std::vector<unsigned char> fromOneCorner = target.pixels();
+    target.clear();
+    field->draw(glm::vec3(20.0f, 20.0f, 20.0f));
+    EXPECT_TRUE(target.pixels() == fromOneCorner);
+    glDisable(GL_DEPTH_TEST);
+}
+
+TEST_F(GrassFieldGlTest, ReportsClearedOnlyWhenTheLastTileIsMownAndThenDrawsNothing) {
     auto field = makeField(3, 4);
+    const TileGrid& tiles = field->getTiles();
+    ColourTarget target(targetSize);
     GLuint triangles = 0;
     EXPECT_FALSE(drawCounting(*field, triangles));
     EXPECT_EQ(triangles, 12u * trianglesPerBox);
-
-    // The physics events mow a tile through its trigger, which the field's grid shares.
-    const TileGrid& tiles = field->getTiles();
-    mow(tiles[1][2]);
-    EXPECT_FALSE(drawCounting(*field, triangles));
-    EXPECT_EQ(triangles, 11u * trianglesPerBox);
 
     for (auto& row : tiles) {
         for (const GrassTile& tile : row) {
             if (&tile != &tiles[2][3]) mow(tile);
         }
     }
+    target.clear();
     EXPECT_FALSE(drawCounting(*field, triangles));  // one tile left
     EXPECT_EQ(triangles, 1u * trianglesPerBox);
+    EXPECT_EQ(tilesSeen(target), (std::set<std::pair<int, int>>{{2, 3}}));
 
     mow(tiles[2][3]);
+    target.clear();
     EXPECT_TRUE(drawCounting(*field, triangles));
     EXPECT_EQ(triangles, 0u);
+    EXPECT_EQ(target.litPixels(), 0);
     EXPECT_TRUE(drawCounting(*field, triangles));  // and it stays cleared
+
+    // A new round: the field stands again.
+    field->regrow();
+    EXPECT_FALSE(drawCounting(*field, triangles));
+    EXPECT_EQ(triangles, 12u * trianglesPerBox);
 }
 
 TEST_F(GrassFieldGlTest, AnEmptyGridDrawsNothingAndCountsAsCleared) {

@@ -5,60 +5,15 @@
 #include <vector>
 
 #include "effects/Particles.h"
+#include "render/DrawCalls.h"
 #include "render/GlHandle.h"
 #include "render/Shader.h"
+#include "render/Texture.h"
+#include "tests/gl/ColourTarget.h"
 #include "tests/gl/GlTestContext.h"
 
 namespace {
 constexpr int size = 64;
-
-// A colour texture and a depth buffer, cleared to black and to the far plane.
-class ColourTarget {
-public:
-    ColourTarget()
-        : framebuffer(GlFramebuffer::create()),
-          colour(GlTexture::create()),
-          depth(GlRenderbuffer::create()) {
-        glBindTexture(GL_TEXTURE_2D, colour.get());
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glBindRenderbuffer(GL_RENDERBUFFER, depth.get());
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, size, size);
-        glBindRenderbuffer(GL_RENDERBUFFER, 0);
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer.get());
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour.get(),
-                               0);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                                  depth.get());
-        glViewport(0, 0, size, size);
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClearDepth(1.0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    }
-    ~ColourTarget() { glBindFramebuffer(GL_FRAMEBUFFER, 0); }
-
-    int litPixels() const {
-        std::vector<unsigned char> data(size * size * 4);
-        glReadPixels(0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, data.data());
-        int count = 0;
-        for (std::size_t i = 0; i < data.size(); i += 4) count += data[i] > 0 ? 1 : 0;
-        return count;
-    }
-
-    // Pixels whose depth is no longer the far plane's.
-    int depthWritten() const {
-        std::vector<float> data(size * size);
-        glReadPixels(0, 0, size, size, GL_DEPTH_COMPONENT, GL_FLOAT, data.data());
-        int count = 0;
-        for (float d : data) count += d < 1.0f ? 1 : 0;
-        return count;
-    }
-
-private:
-    GlFramebuffer framebuffer;
-    GlTexture colour;
-    GlRenderbuffer depth;
-};
 }  // namespace
 
 class ParticlesGlTest : public GlTest {};
@@ -108,6 +63,70 @@ TEST_F(ParticlesGlTest, DrawsAwakeSmokeWithoutWritingDepth) {
     GLboolean depthWrites = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
     EXPECT_EQ(depthWrites, GL_TRUE);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glBindVertexArray(0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(ParticlesGlTest, OneInstancedDrawGivesThePictureOfEachAwakeParticleDrawnInPoolOrder) {
+    const glm::mat4 projection = glm::perspective(glm::radians(60.0f), 1.0f, 0.1f, 100.0f);
+    const glm::mat4 view = glm::lookAt(glm::vec3(0.0f, 1.0f, 3.0f), glm::vec3(0.0f, 1.0f, 0.0f),
+                                       glm::vec3(0.0f, 1.0f, 0.0f));
+    ParticleSystem smoke(8, 500, projection);
+    ParticlePool& pool = smoke.getPool();
+    // Overlapping quads, so that the blend shows the order they were drawn in. The asleep ones
+    // stand in view too: drawing any of them would show.
+    for (std::size_t i = 0; i < pool.particles.size(); ++i) {
+        Particle& particle = pool.particles[i];
+        particle.position = glm::vec3(0.15f * static_cast<float>(i) - 0.5f,
+                                      1.0f + 0.05f * static_cast<float>(i % 3), 0.0f);
+        particle.lifeFraction = 0.1f * static_cast<float>(i + 1);
+        particle.age = -1.0f;
+    }
+    const std::vector<std::size_t> awakeIndices = {1, 2, 5, 6};
+    for (std::size_t i : awakeIndices) pool.particles[i].age = 0.5f;
+    const std::vector<Particle> known = pool.particles;
+
+    ColourTarget target(size);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_DEPTH_TEST);
+
+    const DrawCallCounts before = drawCallCounts();
+    smoke.draw(view);
+    const DrawCallCounts drawn = drawCallsBetween(before, drawCallCounts());
+    EXPECT_EQ(drawn.scene, 1u);
+    EXPECT_EQ(drawn.total(), 1u);
+    const std::vector<unsigned char> together = target.pixels();
+    EXPECT_GT(target.litPixels(), 0);
+
+    // The same particles drawn one at a time with the game's own program, quad and texture, each
+    // particle's position and life fraction given as constant attributes of its own draw.
+    Shader program("particle.vert", "particle.frag");
+    Texture texture("smoke.dds");
+    QuadMesh quad;
+    const auto drawOneAtATime = [&](const std::vector<std::size_t>& order) {
+        target.clear();
+        glDepthMask(GL_FALSE);
+        program.use();
+        quad.bind();
+        texture.bind(0);
+        program.setUniform("diffuseTexture", 0);
+        program.setUniform("projMatrix", projection);
+        program.setUniform("viewMatrix", view);
+        for (std::size_t i : order) {
+            glVertexAttrib3fv(2, &known[i].position.x);
+            glVertexAttrib1f(3, known[i].lifeFraction);
+            quad.draw();
+        }
+        glDepthMask(GL_TRUE);
+        return target.pixels();
+    };
+    EXPECT_TRUE(drawOneAtATime(awakeIndices) == together);
+    // The picture depends on the order, so the instanced draw kept the pool's.
+    EXPECT_FALSE(drawOneAtATime({6, 5, 2, 1}) == together);
+
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     glBindVertexArray(0);

@@ -43,7 +43,8 @@ class SceneGlTest : public GlTest {};
 
 TEST_F(SceneGlTest, ShippedAssetsGiveEveryDrawableAndTexture) {
     auto shader = std::make_shared<Shader>("texture.vert", "texture.frag");
-    Scene scene = createScene(shader);
+    auto grassShader = std::make_shared<Shader>("grass.vert", "texture.frag");
+    Scene scene = createScene(shader, grassShader);
     for (const auto* texture : {&scene.floorTexture, &scene.wallTexture, &scene.robotTexture,
                                 &scene.grassTexture, &scene.wheelTexture, &scene.ballTexture}) {
         ASSERT_TRUE(*texture);
@@ -61,6 +62,9 @@ TEST_F(SceneGlTest, ShippedAssetsGiveEveryDrawableAndTexture) {
     EXPECT_NE(scene.leftWheel->getMesh().getVertexArray(),
               scene.rightWheel->getMesh().getVertexArray());
     EXPECT_EQ(scene.leftWheel->getMaterial(), scene.wheelMaterial);
+    // Only the grass is drawn instanced, with a program of its own.
+    EXPECT_EQ(scene.grassMaterial->getShader(), grassShader.get());
+    EXPECT_EQ(scene.floorMaterial->getShader(), shader.get());
 
     createLights(scene, 2.0f);
     EXPECT_EQ(scene.dirL.color, glm::vec3(1.6f));
@@ -81,6 +85,7 @@ TEST_F(SceneGlTest, ShippedAssetsGiveEveryDrawableAndTexture) {
 
 TEST_F(SceneGlTest, AModelWithTooFewMeshesLeavesThosePiecesOut) {
     auto shader = std::make_shared<Shader>("texture.vert", "texture.frag");
+    auto grassShader = std::make_shared<Shader>("grass.vert", "texture.frag");
     const auto folder = std::filesystem::temp_directory_path() / "tessel-scene-few-meshes";
     std::filesystem::create_directories(folder / "assets" / "objects");
     // One object where the robot needs three; no wheel model at all.
@@ -91,7 +96,7 @@ TEST_F(SceneGlTest, AModelWithTooFewMeshesLeavesThosePiecesOut) {
     {
         WorkingFolder inside(folder);
         ::testing::internal::CaptureStdout();
-        Scene scene = createScene(shader);
+        Scene scene = createScene(shader, grassShader);
         output = ::testing::internal::GetCapturedStdout();
 
         EXPECT_TRUE(scene.robotMesh0);

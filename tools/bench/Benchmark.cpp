@@ -8,6 +8,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -31,6 +32,7 @@
 #include "app/Rules.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/Robot.h"
+#include "render/DrawCalls.h"
 #include "tools/bench/Options.h"
 #include "tools/bench/Picture.h"
 #include "tools/bench/Statistics.h"
@@ -371,6 +373,31 @@ void printPhases(const std::vector<std::array<double, framePhaseCount>>& rows) {
     printLine("whole frame", whole);
 }
 
+// How many draw calls the game frames of the phase table issued, by part of the frame, counted
+// where the game issues them: the median frame and the most in one frame.
+void printDrawCalls(const std::vector<DrawCallCounts>& frames) {
+    // A median of whole numbers is whole or halfway between two.
+    const auto countText = [](double count) {
+        return fixed(count, count == static_cast<double>(static_cast<long long>(count)) ? 0 : 1);
+    };
+    const auto printKind = [&](const std::string& name, auto countOf) {
+        std::vector<double> counts;
+        counts.reserve(frames.size());
+        for (const DrawCallCounts& frame : frames) {
+            counts.push_back(static_cast<double>(countOf(frame)));
+        }
+        const double most = counts.empty() ? 0.0 : *std::max_element(counts.begin(), counts.end());
+        printRow(name, countText(summarize(counts).median) + " (most " + countText(most) + ")");
+    };
+    report << "\nDraw calls per game frame (median over the frames of the phase table)\n";
+    printKind("scene (grass, robot, arena, smoke)",
+              [](const DrawCallCounts& frame) { return frame.scene; });
+    printKind("post-processing pass",
+              [](const DrawCallCounts& frame) { return frame.postProcessing; });
+    printKind("HUD", [](const DrawCallCounts& frame) { return frame.hud; });
+    printKind("whole frame", [](const DrawCallCounts& frame) { return frame.total(); });
+}
+
 // The physics as the frame loop runs it, without a window: the world with the ramp and plateau
 // colliders and the triggers of both grass fields, driven by the same script at a fixed 1/60 s.
 // One sample is a step (with its trigger and contact handling), the robot's drive and its
@@ -559,9 +586,13 @@ int main(int argc, char** argv) {
     const Summary bareFrames = summarize(allFrames(interleaved.bare));
 
     BenchObserver phased(true);
+    std::vector<DrawCallCounts> drawCalls;
+    drawCalls.reserve(static_cast<std::size_t>(options.frames));
     timeFrames(options.frames, [&] {
         phased.beginFrame();
+        const DrawCallCounts before = drawCallCounts();
         runFrame(*session, &phased);
+        drawCalls.push_back(drawCallsBetween(before, drawCallCounts()));
     });
 
     std::optional<EdgeComparison> edgeComparison;
@@ -577,6 +608,8 @@ int main(int argc, char** argv) {
 
     report << "\nTime per phase in ms (glFinish after every phase)\n";
     printPhases(phased.phaseTimes);
+
+    printDrawCalls(drawCalls);
 
     report << "\nFloor (same window, post-processing pass and HUD, no scene)\n";
     printFrameSummary(floorFrames);
