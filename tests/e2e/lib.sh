@@ -169,6 +169,25 @@ read_red_number() {
             2>/dev/null | tr -cd '0-9'
 }
 
+# Fraction of a region's pixels in the robot's yellow and orange paint (grass has more green
+# than red).
+paint_fraction() {
+    convert "$1" -crop "$2" +repage -fx '(r > 0.6 && b < 0.35 && r > 0.9 * g) ? 1 : 0' \
+        -format '%[fx:mean]' info:
+}
+
+# Drives off from the start with W and A together, so that the robot leaves the ball's line
+# (x = 0) at once: a quarter turn at 135 degrees a second, then straight on towards -x for
+# SECONDS (default 3.3), mowing a strip.
+drive_off_with_a_quarter_turn() {
+    xdotool keydown --window "$WINDOW_ID" w
+    xdotool keydown --window "$WINDOW_ID" a
+    sleep 0.67
+    xdotool keyup --window "$WINDOW_ID" a
+    sleep "${1:-3.3}"
+    xdotool keyup --window "$WINDOW_ID" w
+}
+
 # Mean brightness (0 to 1) of a region WxH+X+Y of an image, or of the whole image.
 mean_brightness() {
     local image=$1 region=${2:-}

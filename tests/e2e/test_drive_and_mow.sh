@@ -10,13 +10,6 @@ left_of_path=120x120+40+460   # bottom left and right: tiles the robot never tou
 right_of_path=120x120+640+460
 robot=160x120+320+200         # the centre of the view, where the camera keeps the robot
 
-# Fraction of a region's pixels in the robot's yellow and orange paint (grass has more green
-# than red).
-paint_fraction() {
-    convert "$1" -crop "$2" +repage -fx '(r > 0.6 && b < 0.35 && r > 0.9 * g) ? 1 : 0' \
-        -format '%[fx:mean]' info:
-}
-
 copy_assets
 start_xvfb
 start_game
@@ -25,14 +18,8 @@ pause_game
 screenshot "$WORK_DIR/before.png"
 
 resume_game
-# W and A together, so that the robot leaves the ball's line at once; a quarter turn at 135
-# degrees a second, then straight on towards -x, and a coast.
-xdotool keydown --window "$WINDOW_ID" w
-xdotool keydown --window "$WINDOW_ID" a
-sleep 0.67
-xdotool keyup --window "$WINDOW_ID" a
-sleep 3.3
-xdotool keyup --window "$WINDOW_ID" w
+# A quarter turn and on, then a coast.
+drive_off_with_a_quarter_turn
 sleep 1.5
 pause_game
 screenshot "$WORK_DIR/after.png"

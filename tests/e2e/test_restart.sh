@@ -10,10 +10,9 @@ behind_robot=120x120+340+460 # the robot's track, seen from behind
 robot=160x120+320+200        # the centre of the view, where the camera keeps the robot
 invitation=420x50+40+325     # "Press R to play again" under the end text at the middle
 
-# The robot's yellow and orange paint at the centre of the view: placed where the round starts.
+# The robot's paint at the centre of the view: placed where the round starts.
 robot_in_view() {
-    at_least "$(convert "$WORK_DIR/poll.png" -crop $robot +repage \
-        -fx '(r > 0.6 && b < 0.35 && r > 0.9 * g) ? 1 : 0' -format '%[fx:mean]' info:)" 0.05
+    at_least "$(paint_fraction "$WORK_DIR/poll.png" $robot)" 0.05
 }
 # The invitation's light yellow text on its dark shadow.
 invitation_shown() {
@@ -33,14 +32,8 @@ wait_until 60 "the robot is not in the middle of the view at the start" robot_in
 pause_game
 screenshot "$WORK_DIR/start.png"
 
-# A quarter turn to the left and on, mowing a strip, as in the drive test.
 resume_game
-xdotool keydown --window "$WINDOW_ID" w
-xdotool keydown --window "$WINDOW_ID" a
-sleep 0.67
-xdotool keyup --window "$WINDOW_ID" a
-sleep 3.3
-xdotool keyup --window "$WINDOW_ID" w
+drive_off_with_a_quarter_turn
 screenshot "$WORK_DIR/driven.png"
 before_r=$(read_text "$WORK_DIR/driven.png" $status_region)
 echo "countdown before R: $before_r"

@@ -42,12 +42,7 @@ start_run() {
 
 # A quarter turn left with W held, then straight on across fresh grass for two seconds.
 drive_and_mow() {
-    xdotool keydown --window "$WINDOW_ID" w
-    xdotool keydown --window "$WINDOW_ID" a
-    sleep 0.67
-    xdotool keyup --window "$WINDOW_ID" a
-    sleep 2
-    xdotool keyup --window "$WINDOW_ID" w
+    drive_off_with_a_quarter_turn 2
 }
 
 quit_run() {  # name of the run, for the log kept beside the recording
