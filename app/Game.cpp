@@ -283,8 +283,9 @@ GamepadState pollGamepad() {
 // Losing the focus pauses a round being played as F4 does; getting it back changes nothing. The
 // focus is read once a frame, after the events: a window system may take it away and give it
 // back within one round of events (X does so around a new window), which is no loss.
-void pauseOnFocusLoss(GameSession& s) {
-    const bool focused = glfwGetWindowAttrib(s.window, GLFW_FOCUSED) == GLFW_TRUE;
+void pauseOnFocusLoss(GameSession& s, FrameObserver* observer) {
+    const bool reported = glfwGetWindowAttrib(s.window, GLFW_FOCUSED) == GLFW_TRUE;
+    const bool focused = observer ? observer->hasFocus(reported) : reported;
     if (pausesOnFocusLoss(game, s.roundEnded, s.hadFocus, focused)) {
         applyKeyEffect(s.window, handleKey(game, keyF4, actionRelease));
     }
@@ -438,7 +439,7 @@ void runFrame(GameSession& s, FrameObserver* observer) {
 
     glfwSwapBuffers(s.window);
     glfwPollEvents();
-    pauseOnFocusLoss(s);
+    pauseOnFocusLoss(s, observer);
     phaseDone(FramePhase::Swap);
 
     ++game.frameNumber;

@@ -94,6 +94,10 @@ public:
     // The clock reading this frame uses, given the one the window system gives; the benchmark's
     // reproducible picture steps it by a fixed frame time instead.
     virtual float clockReading(float measured) { return measured; }
+    // Whether the window counts as having the input focus this frame, given what the window
+    // system reports. Scripted runs share a display with other windows that may take the focus,
+    // which would pause them halfway.
+    virtual bool hasFocus(bool reported) { return reported; }
 };
 
 // Start-up with the given settings: window, programs, font, scene, post-processing target,
