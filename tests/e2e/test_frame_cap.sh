@@ -7,10 +7,19 @@ source "$(dirname "$0")/lib.sh"
 frame_number=90x25+5+270  # the frame number at the bottom left of a 400 x 300 window
 measure_seconds=5
 
-# The frame number in the HUD, read by OCR; empty when it cannot be read.
-frame_shown() {
-    import -window "$WINDOW_ID" -crop $frame_number +repage "$WORK_DIR/frame.png" 2>/dev/null
-    read_red_number "$WORK_DIR/frame.png" 100%x100%+0+0
+# Reads the frame number in the HUD by OCR into FRAME, and the time of the screenshot it came
+# from into FRAME_TIME. OCR cannot read every number (a lone 9 defeats it), so a failed reading
+# is taken again for a moment while the frames go on; FRAME stays empty when none was read.
+read_frame_number() {
+    FRAME="" FRAME_TIME=""
+    for _ in 1 2 3 4 5 6; do
+        FRAME_TIME=$(date +%s.%N)
+        import -window "$WINDOW_ID" -crop $frame_number +repage "$WORK_DIR/frame.png" 2>/dev/null
+        FRAME=$(read_red_number "$WORK_DIR/frame.png" 100%x100%+0+0)
+        [ -n "$FRAME" ] && return 0
+        sleep 0.1
+    done
+    return 1
 }
 # Processor time (clock ticks, every thread) the game's process has used so far.
 cpu_ticks() {
@@ -26,16 +35,15 @@ measure() {
     local game
     game=$(pgrep -P "$GAME_PID" | head -n 1)
     [ -n "$game" ] || fail "no game process"
-    local first="" last="" start end ticks_start ticks_end
-    wait_until 30 "no frame number readable" eval '[ -n "$(frame_shown)" ]'
-    first=$(frame_shown)
-    start=$(date +%s.%N)
+    local first last start end ticks_start ticks_end
+    wait_until 30 "no frame number readable" read_frame_number
+    read_frame_number || fail "the frame number could not be read at the start"
+    first=$FRAME start=$FRAME_TIME
     ticks_start=$(cpu_ticks "$game")
     sleep $measure_seconds
     ticks_end=$(cpu_ticks "$game")
-    last=$(frame_shown)
-    end=$(date +%s.%N)
-    [ -n "$first" ] && [ -n "$last" ] || fail "the frame number could not be read"
+    read_frame_number || fail "the frame number could not be read at the end"
+    last=$FRAME end=$FRAME_TIME
     hold_key Escape 0.3
     wait_for_game
     [ "$GAME_RC" -eq 0 ] || fail "exit code $GAME_RC after Escape, expected 0"
@@ -58,8 +66,10 @@ free_frames=$FRAMES free_seconds=$SECONDS_MEASURED free_cpu=$CPU_SHARE
 echo "max_fps = 5: $capped_frames frames in $capped_seconds s, processor $capped_cpu s a second;" \
     "no cap: $free_frames frames in $free_seconds s, processor $free_cpu s a second"
 
-# A frame shown at each end of the measure may be up to one frame interval old.
-awk -v f="$capped_frames" -v s="$capped_seconds" 'BEGIN { exit !(f <= 5 * (s + 0.2) + 1) }' ||
+# A frame shown at each end of the measure may be up to one frame interval old, and with the
+# processor busy a screenshot may be taken a few tenths of a second after its time stamp. An
+# uncapped game draws several times as many frames.
+awk -v f="$capped_frames" -v s="$capped_seconds" 'BEGIN { exit !(f <= 5 * (s + 0.5) + 1) }' ||
     fail "max_fps = 5 drew $capped_frames frames in $capped_seconds s"
 [ "$capped_frames" -gt 0 ] || fail "max_fps = 5 drew no frame at all"
 # Between its frames the capped game sleeps: the processor time it uses beyond what its frames
