@@ -42,6 +42,18 @@ GLuint uploadGlyphTexture(const FT_Bitmap& bitmap) {
     return texture;
 }
 
+}  // namespace
+
+std::string glyphLoadingLine(int code) {
+    // A control byte written raw would ring the terminal's bell, move its cursor or switch its
+    // character set, and land the same way in the session's log.
+    const bool printable = code >= 32 && code <= 126;
+    if (!printable) return "loading character " + std::to_string(code) + " into memory...";
+    return std::string("loading ") + static_cast<char>(code) + " into memory...";
+}
+
+namespace {
+
 void loadGlyphs(FT_Face face) {
     std::cout << "Loaded Calibri.ttf, num_glyphs: " << face->num_glyphs
               << ", units_per_EM: " << face->units_per_EM
@@ -55,7 +67,7 @@ void loadGlyphs(FT_Face face) {
 
     GlyphTable& glyphs = textState().glyphs;
     for (int code = 0; code < loadedCharacters; ++code) {
-        std::cout << "loading " << static_cast<char>(code) << " into memory..." << std::endl;
+        std::cout << glyphLoadingLine(code) << std::endl;
         if (FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0) {
             std::cout << "ERROR::FREETYTPE: Failed to load Glyph" << std::endl;
             continue;

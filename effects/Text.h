@@ -32,6 +32,10 @@ constexpr const char* defaultFontPath = "assets/fonts/calibri.ttf";
 void loadFont(Shader& textShader, int windowWidth, int windowHeight,
               const std::string& fontPath = defaultFontPath);
 
+// The line printed as a character code is loaded: the character itself where it is printable
+// (32 to 126), its decimal code for the control codes.
+std::string glyphLoadingLine(int code);
+
 // Deletes the glyph textures and the text buffers; drawing needs another loadFont.
 void releaseFont();
 

@@ -55,5 +55,9 @@ expect_output_line "Loaded Calibri.ttf, num_glyphs: 2782, units_per_EM: 2048, nu
 loading=$(grep -ac '^loading ' "$GAME_LOG")
 [ "$loading" -eq 128 ] || fail "$loading 'loading ...' lines, expected 128"
 grep -aq "loading A into memory...$" "$GAME_LOG" || fail "no line for the letter A"
+grep -aq "^loading character 7 into memory...$" "$GAME_LOG" || fail "no line for the bell's code"
+# Nothing that drives a terminal: no byte below 32 but the line end, and no DEL.
+control_bytes=$(tr -d '\n' <"$GAME_LOG" | tr -dc '\000-\037\177' | wc -c)
+[ "$control_bytes" -eq 0 ] || fail "$control_bytes control bytes in the game's output"
 grep -aq "FREETY" "$GAME_LOG" && fail "unexpected font error"
 echo PASS

@@ -80,3 +80,21 @@ TEST(TextLayoutTest, EmptyTextPlacesNothing) {
     EXPECT_TRUE(place(table, "", 10.0f, 1.0f, false).empty());
     EXPECT_TRUE(place(table, "", 10.0f, 1.0f, true).empty());
 }
+
+TEST(GlyphLoadingLine, NamesControlCodesAndPrintsTheRestAsTheyAre) {
+    const struct {
+        int code;
+        const char* line;
+    } cases[] = {
+        {0, "loading character 0 into memory..."},
+        {7, "loading character 7 into memory..."},
+        {10, "loading character 10 into memory..."},
+        {27, "loading character 27 into memory..."},
+        {31, "loading character 31 into memory..."},
+        {32, "loading   into memory..."},
+        {65, "loading A into memory..."},
+        {126, "loading ~ into memory..."},
+        {127, "loading character 127 into memory..."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(glyphLoadingLine(c.code), c.line) << c.code;
+}
