@@ -66,9 +66,12 @@ void applyKeyEffect(GLFWwindow* window, KeyEffect effect) {
         case KeyEffect::ToggleFreeFly:
             camera.freeFly = !camera.freeFly;
             break;
-        case KeyEffect::RestartRound:
-            restartRound(sessionOf(window), readClockSeconds());
+        case KeyEffect::RestartRound: {
+            // The clock reading of this frame, which is the observer's where there is one.
+            GameSession& session = sessionOf(window);
+            restartRound(session, session.clock.previousTime);
             break;
+        }
         case KeyEffect::ToggleHud:
         case KeyEffect::ToggleMute:
         case KeyEffect::None:
@@ -262,22 +265,34 @@ DriveKeys pollDriveKeys(GLFWwindow* window) {
     return {held(GLFW_KEY_W), held(GLFW_KEY_A), held(GLFW_KEY_S), held(GLFW_KEY_D)};
 }
 
-// The first connected gamepad, through the window system's gamepad mappings.
-GamepadState pollGamepad() {
+// The pad in `joystick` through the window system's gamepad mappings; not connected when there
+// is none.
+GamepadState readJoystick(int joystick) {
     GamepadState pad;
-    for (int joystick = GLFW_JOYSTICK_1; joystick <= GLFW_JOYSTICK_LAST; ++joystick) {
-        GLFWgamepadstate raw;
-        if (!glfwJoystickIsGamepad(joystick) || !glfwGetGamepadState(joystick, &raw)) continue;
-        pad.connected = true;
-        for (int i = 0; i < GamepadState::buttonCount; ++i) {
-            pad.buttons[static_cast<std::size_t>(i)] = raw.buttons[i] == GLFW_PRESS;
-        }
-        for (int i = 0; i < GamepadState::axisCount; ++i) {
-            pad.axes[static_cast<std::size_t>(i)] = raw.axes[i];
-        }
-        break;
+    GLFWgamepadstate raw;
+    if (joystick == noJoystick || !glfwJoystickIsGamepad(joystick) ||
+        !glfwGetGamepadState(joystick, &raw)) {
+        return pad;
+    }
+    pad.connected = true;
+    for (int i = 0; i < GamepadState::buttonCount; ++i) {
+        pad.buttons[static_cast<std::size_t>(i)] = raw.buttons[i] == GLFW_PRESS;
+    }
+    for (int i = 0; i < GamepadState::axisCount; ++i) {
+        pad.axes[static_cast<std::size_t>(i)] = raw.axes[i];
     }
     return pad;
+}
+
+// The pad followed so far while it stays connected; otherwise the first connected one.
+PolledGamepad pollGamepad(int followed) {
+    PolledGamepad polled{followed, readJoystick(followed)};
+    for (int joystick = GLFW_JOYSTICK_1; !polled.state.connected && joystick <= GLFW_JOYSTICK_LAST;
+         ++joystick) {
+        polled = {joystick, readJoystick(joystick)};
+    }
+    if (!polled.state.connected) polled.joystick = noJoystick;
+    return polled;
 }
 
 // Losing the focus pauses a round being played as F4 does; getting it back changes nothing. The
@@ -292,15 +307,19 @@ void pauseOnFocusLoss(GameSession& s, FrameObserver* observer) {
     s.hadFocus = focused;
 }
 
-// The gamepad's part of the key read: driving and flying, then its buttons as their keys.
-void readGamepadInput(GameSession& s) {
-    const GamepadState pad = pollGamepad();
-    const GamepadInput input = readGamepad(pad, s.gamepad);
-    s.gamepad = pad;
+// The gamepad's part of the key read: driving and flying, then its buttons as their keys. Without
+// the focus the pad rests.
+void readGamepadInput(GameSession& s, FrameObserver* observer) {
+    PolledGamepad polled = pollGamepad(s.gamepad.joystick);
+    if (observer) polled = observer->gamepad(polled);
+    const GamepadInput input = readGamepad(s.gamepad, polled, s.hadFocus);
+    game.gamepadConnected = s.gamepad.joystick != noJoystick;
     applyGamepad(game, input, game.frameTime);
     if (input.togglePause) applyKeyEffect(s.window, handleKey(game, keyF4, actionRelease));
     if (input.toggleHud) applyKeyEffect(s.window, handleKey(game, keyF3, actionRelease));
-    if (input.restart) applyKeyEffect(s.window, handleKey(game, keyR, actionRelease));
+    if (input.restart && gamepadRestarts(game, s.roundEnded)) {
+        applyKeyEffect(s.window, handleKey(game, keyR, actionRelease));
+    }
 }
 
 }  // namespace
@@ -446,7 +465,7 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     DriveKeys keys = pollDriveKeys(s.window);
     if (observer) keys = observer->driveKeys(keys);
     applyDriveKeys(game, keys.w, keys.a, keys.s, keys.d, game.frameTime);
-    readGamepadInput(s);
+    readGamepadInput(s, observer);
     countFrame(s.clock, game, s.clock.previousTime);
 }
 

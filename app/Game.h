@@ -52,8 +52,8 @@ struct GameSession {
     bool roundEnded = false;
     // Whether the window had the input focus at the last frame.
     bool hadFocus = false;
-    // The first connected gamepad at the last read (not connected when there is none).
-    GamepadState gamepad;
+    // The one gamepad followed, and what is remembered of it.
+    FollowedGamepad gamepad;
 };
 
 // The parts of a frame, in the order they run; the benchmark reports the time of each.
@@ -98,6 +98,10 @@ public:
     // system reports. Scripted runs share a display with other windows that may take the focus,
     // which would pause them halfway.
     virtual bool hasFocus(bool reported) { return reported; }
+    // The gamepad this frame reads, given the one the window system reports. Scripted runs
+    // answer "no pad" (a PolledGamepad{}), so that a pad plugged into the machine cannot steer
+    // them.
+    virtual PolledGamepad gamepad(const PolledGamepad& polled) { return polled; }
 };
 
 // Start-up with the given settings: window, programs, font, scene, post-processing target,

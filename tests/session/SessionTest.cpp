@@ -41,6 +41,7 @@ public:
     float clockReading(float /*measured*/) override { return clock += 1.0f / 60.0f; }
     // Other tests open windows on the same display, and X hands each new one the focus.
     bool hasFocus(bool /*reported*/) override { return true; }
+    PolledGamepad gamepad(const PolledGamepad& /*polled*/) override { return {}; }
 
     // The share of the last picture's pixels that are near white (the clear colour).
     double whiteShare() const {
