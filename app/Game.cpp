@@ -470,13 +470,9 @@ void runFrame(GameSession& s, FrameObserver* observer) {
 }
 
 void restartRound(GameSession& s, float now) {
-    startNewRound(game);
-    camera.freeFly = false;
-    wheelAngle = 0.0f;
-    returnActorsToStart();
-    s.arenaField->regrow();
-    s.plateauField->regrow();
+    restartArena(s.arenaField->getTiles(), s.plateauField->getTiles());
     s.smoke->putAllToSleep();
+    s.sound->startNewRound();
     s.startTime = now;
     s.roundEnded = false;
 }

@@ -110,10 +110,11 @@ std::unique_ptr<GameSession> startGame(const Settings& settings);
 // One iteration of the frame loop.
 void runFrame(GameSession& session, FrameObserver* observer = nullptr);
 // A new round, as the game starts one, at the clock reading `now`: every tile standing, the
-// robot and the ball at their start places at rest, the wheels and the smoke at rest, the
-// countdown at its full time from `now`, not over, not paused, the camera orbiting behind the
-// robot. The frame count, the clock and the toggles of what is drawn go on. It makes no OpenGL
-// object and no physics object.
+// robot, the ball and the pendulum at their start places at rest, the wheels and the smoke at
+// rest, no sound of the old round left, the countdown at its full time from `now`, not over, not
+// paused, the camera orbiting behind the robot (restartArena is the part without a window). The
+// frame count, the clock and the toggles of what is drawn go on. It makes no OpenGL object and no
+// physics object.
 void restartRound(GameSession& session, float now);
 // Releases what start-up made, in reverse order, and closes the window system.
 void shutdownGame(GameSession& session);
