@@ -116,6 +116,11 @@ void framebufferSizeCallback(GLFWwindow* window, int width, int height) {
                                                                                       height};
 }
 
+// The window system lost what the window showed (it was uncovered, for one).
+void windowRefreshCallback(GLFWwindow* window) {
+    sessionOf(window).windowDamaged = true;
+}
+
 // ---- Start-up steps. ----
 
 // A set-up failure of the window system, the window, the loader or the framework: nothing
@@ -142,7 +147,8 @@ GLFWwindow* openWindow(const Settings& settings) {
         glfwCreateWindow(settings.width, settings.height, settings.title.c_str(), monitor, nullptr);
     if (window == nullptr) failStartUp("Failed to create window");
     glfwMakeContextCurrent(window);
-    if (settings.vsync) glfwSwapInterval(1);
+    // Set either way: some drivers wait for the display unless told not to.
+    glfwSwapInterval(settings.vsync ? 1 : 0);
     return window;
 }
 
@@ -160,6 +166,7 @@ void trackFramebufferSize(GameSession& session) {
                            &session.windowFramebuffer.height);
     glfwSetWindowUserPointer(session.window, &session);
     glfwSetFramebufferSizeCallback(session.window, framebufferSizeCallback);
+    glfwSetWindowRefreshCallback(session.window, windowRefreshCallback);
 }
 
 void installInput(GLFWwindow* window) {
@@ -320,6 +327,23 @@ void readGamepadInput(GameSession& s, FrameObserver* observer) {
     if (input.restart && gamepadRestarts(game, s.roundEnded)) {
         applyKeyEffect(s.window, handleKey(game, keyR, actionRelease));
     }
+}
+
+// Paused, without the focus and with nothing sounding, nobody plays, hears or watches: the loop
+// waits for events instead of drawing, unless the window system asks for the picture again.
+bool restsInBackground(const GameSession& s) {
+    return game.paused && !s.hadFocus && !s.windowDamaged &&
+           glfwGetWindowAttrib(s.window, GLFW_FOCUSED) != GLFW_TRUE && s.sound->isQuiet();
+}
+
+// Waits up to a tenth of a second for an event (the focus coming back, a close request). The
+// clock goes on, and with it the paused countdown's time limit, so that the next frame is an
+// ordinary one.
+void waitInBackground(GameSession& s) {
+    glfwWaitEventsTimeout(0.1);
+    const float now = readClockSeconds();
+    readClock(s.clock, game, now);
+    runCountdown(game, now, s.startTime);
 }
 
 }  // namespace
@@ -503,6 +527,11 @@ int runGame() {
     const std::unique_ptr<GameSession> session = startGame(loadSettings(settingsPath));
     FramePacer pacer(session->settings.maxFps);
     while (!glfwWindowShouldClose(session->window)) {
+        if (restsInBackground(*session)) {
+            waitInBackground(*session);
+            continue;
+        }
+        session->windowDamaged = false;
         sleepFor(pacer.waitBeforeFrame(glfwGetTime()));
         runFrame(*session);
     }

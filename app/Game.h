@@ -52,6 +52,8 @@ struct GameSession {
     bool roundEnded = false;
     // Whether the window had the input focus at the last frame.
     bool hadFocus = false;
+    // Whether the window system asked for the picture again since the last frame.
+    bool windowDamaged = false;
     // The one gamepad followed, and what is remembered of it.
     FollowedGamepad gamepad;
 };
