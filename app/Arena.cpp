@@ -3,7 +3,10 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include "app/GameState.h"
+#include "app/Rules.h"
+#include "physics/Camera.h"
 #include "physics/PhysicsWorld.h"
+#include "physics/Robot.h"
 
 namespace {
 
@@ -118,4 +121,13 @@ ArenaPhysics buildArenaPhysics() {
     arena.plateauTiles = createTiles(plateauFieldLayout(), gPhysics);
     setBallInertia();
     return arena;
+}
+
+void restartArena(TileGrid& arenaTiles, TileGrid& plateauTiles) {
+    startNewRound(game);
+    camera.freeFly = false;
+    wheelAngle = 0.0f;
+    returnActorsToStart();
+    regrowTiles(arenaTiles);
+    regrowTiles(plateauTiles);
 }

@@ -48,6 +48,12 @@ struct ArenaPhysics {
 };
 ArenaPhysics buildArenaPhysics();
 
+// The part of a new round that needs no window, which the game's restartRound and the tests'
+// scripted player both run: the rules' new round (startNewRound), the camera back behind the
+// robot, the wheels, the robot, the ball and the pendulum at their start places at rest, and
+// every tile of both fields standing again.
+void restartArena(TileGrid& arenaTiles, TileGrid& plateauTiles);
+
 // The two fields over their tiles, drawn with the grass material.
 std::unique_ptr<GrassField> createArenaField(TileGrid tiles,
                                              std::shared_ptr<Material> grassMaterial);

@@ -66,9 +66,12 @@ void applyKeyEffect(GLFWwindow* window, KeyEffect effect) {
         case KeyEffect::ToggleFreeFly:
             camera.freeFly = !camera.freeFly;
             break;
-        case KeyEffect::RestartRound:
-            restartRound(sessionOf(window), readClockSeconds());
+        case KeyEffect::RestartRound: {
+            // The clock reading of this frame, which is the observer's where there is one.
+            GameSession& session = sessionOf(window);
+            restartRound(session, session.clock.previousTime);
             break;
+        }
         case KeyEffect::ToggleHud:
         case KeyEffect::ToggleMute:
         case KeyEffect::None:
@@ -113,6 +116,11 @@ void framebufferSizeCallback(GLFWwindow* window, int width, int height) {
                                                                                       height};
 }
 
+// The window system lost what the window showed (it was uncovered, for one).
+void windowRefreshCallback(GLFWwindow* window) {
+    sessionOf(window).windowDamaged = true;
+}
+
 // ---- Start-up steps. ----
 
 // A set-up failure of the window system, the window, the loader or the framework: nothing
@@ -139,7 +147,8 @@ GLFWwindow* openWindow(const Settings& settings) {
         glfwCreateWindow(settings.width, settings.height, settings.title.c_str(), monitor, nullptr);
     if (window == nullptr) failStartUp("Failed to create window");
     glfwMakeContextCurrent(window);
-    if (settings.vsync) glfwSwapInterval(1);
+    // Set either way: some drivers wait for the display unless told not to.
+    glfwSwapInterval(settings.vsync ? 1 : 0);
     return window;
 }
 
@@ -157,6 +166,7 @@ void trackFramebufferSize(GameSession& session) {
                            &session.windowFramebuffer.height);
     glfwSetWindowUserPointer(session.window, &session);
     glfwSetFramebufferSizeCallback(session.window, framebufferSizeCallback);
+    glfwSetWindowRefreshCallback(session.window, windowRefreshCallback);
 }
 
 void installInput(GLFWwindow* window) {
@@ -262,22 +272,34 @@ DriveKeys pollDriveKeys(GLFWwindow* window) {
     return {held(GLFW_KEY_W), held(GLFW_KEY_A), held(GLFW_KEY_S), held(GLFW_KEY_D)};
 }
 
-// The first connected gamepad, through the window system's gamepad mappings.
-GamepadState pollGamepad() {
+// The pad in `joystick` through the window system's gamepad mappings; not connected when there
+// is none.
+GamepadState readJoystick(int joystick) {
     GamepadState pad;
-    for (int joystick = GLFW_JOYSTICK_1; joystick <= GLFW_JOYSTICK_LAST; ++joystick) {
-        GLFWgamepadstate raw;
-        if (!glfwJoystickIsGamepad(joystick) || !glfwGetGamepadState(joystick, &raw)) continue;
-        pad.connected = true;
-        for (int i = 0; i < GamepadState::buttonCount; ++i) {
-            pad.buttons[static_cast<std::size_t>(i)] = raw.buttons[i] == GLFW_PRESS;
-        }
-        for (int i = 0; i < GamepadState::axisCount; ++i) {
-            pad.axes[static_cast<std::size_t>(i)] = raw.axes[i];
-        }
-        break;
+    GLFWgamepadstate raw;
+    if (joystick == noJoystick || !glfwJoystickIsGamepad(joystick) ||
+        !glfwGetGamepadState(joystick, &raw)) {
+        return pad;
+    }
+    pad.connected = true;
+    for (int i = 0; i < GamepadState::buttonCount; ++i) {
+        pad.buttons[static_cast<std::size_t>(i)] = raw.buttons[i] == GLFW_PRESS;
+    }
+    for (int i = 0; i < GamepadState::axisCount; ++i) {
+        pad.axes[static_cast<std::size_t>(i)] = raw.axes[i];
     }
     return pad;
+}
+
+// The pad followed so far while it stays connected; otherwise the first connected one.
+PolledGamepad pollGamepad(int followed) {
+    PolledGamepad polled{followed, readJoystick(followed)};
+    for (int joystick = GLFW_JOYSTICK_1; !polled.state.connected && joystick <= GLFW_JOYSTICK_LAST;
+         ++joystick) {
+        polled = {joystick, readJoystick(joystick)};
+    }
+    if (!polled.state.connected) polled.joystick = noJoystick;
+    return polled;
 }
 
 // Losing the focus pauses a round being played as F4 does; getting it back changes nothing. The
@@ -292,15 +314,36 @@ void pauseOnFocusLoss(GameSession& s, FrameObserver* observer) {
     s.hadFocus = focused;
 }
 
-// The gamepad's part of the key read: driving and flying, then its buttons as their keys.
-void readGamepadInput(GameSession& s) {
-    const GamepadState pad = pollGamepad();
-    const GamepadInput input = readGamepad(pad, s.gamepad);
-    s.gamepad = pad;
+// The gamepad's part of the key read: driving and flying, then its buttons as their keys. Without
+// the focus the pad rests.
+void readGamepadInput(GameSession& s, FrameObserver* observer) {
+    PolledGamepad polled = pollGamepad(s.gamepad.joystick);
+    if (observer) polled = observer->gamepad(polled);
+    const GamepadInput input = readGamepad(s.gamepad, polled, s.hadFocus);
+    game.gamepadConnected = s.gamepad.joystick != noJoystick;
     applyGamepad(game, input, game.frameTime);
     if (input.togglePause) applyKeyEffect(s.window, handleKey(game, keyF4, actionRelease));
     if (input.toggleHud) applyKeyEffect(s.window, handleKey(game, keyF3, actionRelease));
-    if (input.restart) applyKeyEffect(s.window, handleKey(game, keyR, actionRelease));
+    if (input.restart && gamepadRestarts(game, s.roundEnded)) {
+        applyKeyEffect(s.window, handleKey(game, keyR, actionRelease));
+    }
+}
+
+// Paused, without the focus and with nothing sounding, nobody plays, hears or watches: the loop
+// waits for events instead of drawing, unless the window system asks for the picture again.
+bool restsInBackground(const GameSession& s) {
+    return game.paused && !s.hadFocus && !s.windowDamaged &&
+           glfwGetWindowAttrib(s.window, GLFW_FOCUSED) != GLFW_TRUE && s.sound->isQuiet();
+}
+
+// Waits up to a tenth of a second for an event (the focus coming back, a close request). The
+// clock goes on, and with it the paused countdown's time limit, so that the next frame is an
+// ordinary one.
+void waitInBackground(GameSession& s) {
+    glfwWaitEventsTimeout(0.1);
+    const float now = readClockSeconds();
+    readClock(s.clock, game, now);
+    runCountdown(game, now, s.startTime);
 }
 
 }  // namespace
@@ -446,18 +489,14 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     DriveKeys keys = pollDriveKeys(s.window);
     if (observer) keys = observer->driveKeys(keys);
     applyDriveKeys(game, keys.w, keys.a, keys.s, keys.d, game.frameTime);
-    readGamepadInput(s);
+    readGamepadInput(s, observer);
     countFrame(s.clock, game, s.clock.previousTime);
 }
 
 void restartRound(GameSession& s, float now) {
-    startNewRound(game);
-    camera.freeFly = false;
-    wheelAngle = 0.0f;
-    returnActorsToStart();
-    s.arenaField->regrow();
-    s.plateauField->regrow();
+    restartArena(s.arenaField->getTiles(), s.plateauField->getTiles());
     s.smoke->putAllToSleep();
+    s.sound->startNewRound();
     s.startTime = now;
     s.roundEnded = false;
 }
@@ -488,6 +527,11 @@ int runGame() {
     const std::unique_ptr<GameSession> session = startGame(loadSettings(settingsPath));
     FramePacer pacer(session->settings.maxFps);
     while (!glfwWindowShouldClose(session->window)) {
+        if (restsInBackground(*session)) {
+            waitInBackground(*session);
+            continue;
+        }
+        session->windowDamaged = false;
         sleepFor(pacer.waitBeforeFrame(glfwGetTime()));
         runFrame(*session);
     }

@@ -52,8 +52,10 @@ struct GameSession {
     bool roundEnded = false;
     // Whether the window had the input focus at the last frame.
     bool hadFocus = false;
-    // The first connected gamepad at the last read (not connected when there is none).
-    GamepadState gamepad;
+    // Whether the window system asked for the picture again since the last frame.
+    bool windowDamaged = false;
+    // The one gamepad followed, and what is remembered of it.
+    FollowedGamepad gamepad;
 };
 
 // The parts of a frame, in the order they run; the benchmark reports the time of each.
@@ -98,6 +100,10 @@ public:
     // system reports. Scripted runs share a display with other windows that may take the focus,
     // which would pause them halfway.
     virtual bool hasFocus(bool reported) { return reported; }
+    // The gamepad this frame reads, given the one the window system reports. Scripted runs
+    // answer "no pad" (a PolledGamepad{}), so that a pad plugged into the machine cannot steer
+    // them.
+    virtual PolledGamepad gamepad(const PolledGamepad& polled) { return polled; }
 };
 
 // Start-up with the given settings: window, programs, font, scene, post-processing target,
@@ -106,10 +112,11 @@ std::unique_ptr<GameSession> startGame(const Settings& settings);
 // One iteration of the frame loop.
 void runFrame(GameSession& session, FrameObserver* observer = nullptr);
 // A new round, as the game starts one, at the clock reading `now`: every tile standing, the
-// robot and the ball at their start places at rest, the wheels and the smoke at rest, the
-// countdown at its full time from `now`, not over, not paused, the camera orbiting behind the
-// robot. The frame count, the clock and the toggles of what is drawn go on. It makes no OpenGL
-// object and no physics object.
+// robot, the ball and the pendulum at their start places at rest, the wheels and the smoke at
+// rest, no sound of the old round left, the countdown at its full time from `now`, not over, not
+// paused, the camera orbiting behind the robot (restartArena is the part without a window). The
+// frame count, the clock and the toggles of what is drawn go on. It makes no OpenGL object and no
+// physics object.
 void restartRound(GameSession& session, float now);
 // Releases what start-up made, in reverse order, and closes the window system.
 void shutdownGame(GameSession& session);

@@ -29,6 +29,8 @@ struct GameState {
     // A gamepad's right stick at the last read, -1 to 1 (0 at rest): it orbits as a drag does.
     float orbitStickX = 0.0f;
     float orbitStickY = 0.0f;
+    // Whether a gamepad is followed: the end view then offers its A beside R.
+    bool gamepadConnected = false;
 
     // Keys held at the last key read (end of the previous frame).
     bool forwardHeld = false;   // W

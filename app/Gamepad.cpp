@@ -45,12 +45,20 @@ GamepadState GamepadState::atRest() {
     return state;
 }
 
-GamepadInput readGamepad(const GamepadState& now, const GamepadState& before) {
+namespace {
+
+// The pad's own rules for one frame read with the focus: `before` is its state at the last read.
+GamepadInput readPad(const GamepadState& now, const GamepadState& before, bool leftTriggerRested,
+                     bool rightTriggerRested) {
     GamepadInput input;
-    if (!now.connected) return input;
     using S = GamepadState;
-    input.forward = triggerTravel(now.axes[S::axisRightTrigger]);
-    input.backward = triggerTravel(now.axes[S::axisLeftTrigger]);
+    // A trigger not seen at rest is taken for one that the mapping lacks: its shoulder drives.
+    const auto drive = [&now](bool rested, int axis, int shoulder) {
+        if (rested) return triggerTravel(now.axes[static_cast<std::size_t>(axis)]);
+        return now.buttons[static_cast<std::size_t>(shoulder)] ? 1.0f : 0.0f;
+    };
+    input.forward = drive(rightTriggerRested, S::axisRightTrigger, S::buttonRightShoulder);
+    input.backward = drive(leftTriggerRested, S::axisLeftTrigger, S::buttonLeftShoulder);
     const Stick left = stickTravel(now.axes[S::axisLeftX], now.axes[S::axisLeftY]);
     input.turn = left.x;
     input.fly = -left.y;
@@ -60,5 +68,31 @@ GamepadInput readGamepad(const GamepadState& now, const GamepadState& before) {
     input.togglePause = released(now, before, S::buttonStart);
     input.toggleHud = released(now, before, S::buttonBack);
     input.restart = released(now, before, S::buttonA);
+    return input;
+}
+
+bool atRest(float triggerAxis) {
+    return std::isfinite(triggerAxis) && triggerTravel(triggerAxis) == 0.0f;
+}
+
+}  // namespace
+
+GamepadInput readGamepad(FollowedGamepad& pad, const PolledGamepad& polled, bool focused) {
+    if (polled.joystick != pad.joystick || !polled.state.connected) {
+        pad = FollowedGamepad{};
+        if (polled.state.connected) pad.joystick = polled.joystick;
+    }
+    if (!focused || !polled.state.connected) {
+        pad.last = GamepadState{};
+        return {};
+    }
+    const GamepadState& now = polled.state;
+    pad.leftTriggerRested =
+        pad.leftTriggerRested || atRest(now.axes[GamepadState::axisLeftTrigger]);
+    pad.rightTriggerRested =
+        pad.rightTriggerRested || atRest(now.axes[GamepadState::axisRightTrigger]);
+    const GamepadInput input =
+        readPad(now, pad.last, pad.leftTriggerRested, pad.rightTriggerRested);
+    pad.last = now;
     return input;
 }

@@ -65,6 +65,13 @@ void applyDriveKeys(GameState& state, bool w, bool a, bool s, bool d, float dt);
 // stick is kept for the next orbit update.
 void applyGamepad(GameState& state, const GamepadInput& input, float dt);
 
+// Whether A released on a gamepad starts a new round: only once the round has ended or while the
+// game is paused. A is the button a driving player reaches for first; R on the keyboard
+// restarts at any time.
+inline bool gamepadRestarts(const GameState& state, bool roundEnded) {
+    return roundEnded || state.paused;
+}
+
 // Whether the window's focus, read once a frame, pauses the game: when it had the focus at the
 // last read and has lost it now, in a round being played and not paused.
 inline bool pausesOnFocusLoss(const GameState& state, bool roundEnded, bool hadFocus,

@@ -73,8 +73,9 @@ std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown
     if (statusLine(state, countdown, won, windowHeight, status)) lines.push_back(status);
     if (roundEnded(won, state)) {
         const float y = static_cast<float>(windowHeight / 2 - 45);
-        lines.push_back({playAgainText, 52.0f, y - 2.0f, 1.0f, black, false});
-        lines.push_back({playAgainText, 50.0f, y, 1.0f, yellow, false});
+        const char* text = state.gamepadConnected ? playAgainWithGamepadText : playAgainText;
+        lines.push_back({text, 52.0f, y - 2.0f, 1.0f, black, false});
+        lines.push_back({text, 50.0f, y, 1.0f, yellow, false});
     }
 
     lines.push_back(

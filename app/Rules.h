@@ -50,11 +50,12 @@ std::string timeLeftText(const Countdown& countdown);
 
 // The line under the end text once the round has ended.
 inline const char* const playAgainText = "Press R to play again";
+inline const char* const playAgainWithGamepadText = "Press R or A to play again";
 
 // The heads-up lines of one frame, in drawing order: the status line (if any), once the round
-// has ended the invitation to play again (a dark shadow, then the text over it, so that it reads
-// on the white sky and on the arena alike), the frames per second, the frame number and the
-// speed read-out at the right edge.
+// has ended the invitation to play again, naming A too while a gamepad is connected (a dark shadow,
+// then the text over it, so that it reads on the white sky and on the arena alike), the frames per
+// second, the frame number and the speed read-out at the right edge.
 std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown, bool won,
                               int windowWidth, int windowHeight);
 

@@ -1,9 +1,11 @@
 #include "effects/Sound.h"
 
 #include <AL/al.h>
+#include <AL/alext.h>
 
 #include <algorithm>
 #include <iostream>
+#include <system_error>
 
 #include "effects/SoundFile.h"
 
@@ -16,6 +18,18 @@ const char* const soundFiles[] = {"engine.flac", "cut.flac", "bump.flac",
 // with distance beyond it, to 40 % at the farthest zoom.
 constexpr float referenceDistance = 20.0f;
 constexpr float maxDistance = 200.0f;
+
+// How often the device's connection is read, and how long after a loss (or a failed attempt) the
+// default device is tried again.
+constexpr std::chrono::seconds connectionCheckInterval(1);
+constexpr std::chrono::seconds reconnectInterval(3);
+
+// A device without the disconnect extension leaves the value as it is: connected.
+bool isConnected(ALCdevice* device) {
+    ALCint connected = ALC_TRUE;
+    alcGetIntegerv(device, ALC_CONNECTED, 1, &connected);
+    return connected != ALC_FALSE;
+}
 
 ALint sourceState(const AlSource& source) {
     ALint state = AL_INITIAL;
@@ -45,47 +59,66 @@ void Sound::CloseDevice::operator()(ALCdevice* openDevice) const {
 }
 
 void Sound::DestroyContext::operator()(ALCcontext* openContext) const {
-    alcMakeContextCurrent(nullptr);
+    if (alcGetCurrentContext() == openContext) alcMakeContextCurrent(nullptr);
     alcDestroyContext(openContext);
 }
 
-Sound::Sound(float volumeSetting, const std::string& folder) : volume(volumeSetting) {
-    if (!openDevice()) return;
-    loadSounds(folder);
-    createSources();
-    alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
+Sound::Sound(float volumeSetting, const std::string& soundFolderPath)
+    : volume(volumeSetting), folder(soundFolderPath) {
+    OpenedDevice opened = openDefaultDevice();
+    if (!opened.device) {
+        std::cout << "Sound: no audio device, playing without sound" << std::endl;
+        return;
+    }
+    loadSounds();
+    if (!startOutput(std::move(opened))) {
+        std::cout << "Sound: the audio device would not start, playing without sound" << std::endl;
+        return;
+    }
+    watching = true;
+    nextCheck = Clock::now() + connectionCheckInterval;
 }
 
-// The members' reverse order: the sources and buffers go while their context is still current,
-// then the context, then the device.
+// The members' reverse order: an attempt under way is waited for, then the output goes.
 Sound::~Sound() = default;
 
-bool Sound::openDevice() {
-    device.reset(alcOpenDevice(nullptr));
-    if (!device) {
-        std::cout << "Sound: no audio device, playing without sound" << std::endl;
-        return false;
-    }
-    context.reset(alcCreateContext(device.get(), nullptr));
-    if (!context || alcMakeContextCurrent(context.get()) != ALC_TRUE) {
-        std::cout << "Sound: the audio device would not start, playing without sound" << std::endl;
-        context.reset();
-        device.reset();
-        return false;
-    }
+Sound::OpenedDevice Sound::openDefaultDevice() {
+    OpenedDevice opened;
+    opened.device.reset(alcOpenDevice(nullptr));
+    if (opened.device) opened.context.reset(alcCreateContext(opened.device.get(), nullptr));
+    return opened;
+}
+
+bool Sound::startOutput(OpenedDevice opened) {
+    if (!opened.context || alcMakeContextCurrent(opened.context.get()) != ALC_TRUE) return false;
+    output = std::make_unique<Output>();
+    output->device = std::move(opened.device);
+    output->context = std::move(opened.context);
+    createBuffers(*output);
+    createSources(*output);
+    alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
+    lastCutVoice = -1;
+    lastBumpVoice = -1;
     return true;
 }
 
-void Sound::loadSounds(const std::string& folder) {
+void Sound::loadSounds() {
     for (int id = 0; id < soundCount; ++id) {
         const std::string path = folder + soundFiles[id];
         std::string error;
-        const std::optional<PcmSound> pcm = readSoundFile(path, error);
-        if (!pcm) {
+        sounds[static_cast<std::size_t>(id)] = readSoundFile(path, error);
+        if (!sounds[static_cast<std::size_t>(id)]) {
             std::cout << "ERROR: Failed to load sound '" << path << "': " << withoutFullStop(error)
                       << ". It stays silent." << std::endl;
-            continue;
         }
+    }
+}
+
+void Sound::createBuffers(Output& out) const {
+    for (int id = 0; id < soundCount; ++id) {
+        const std::optional<PcmSound>& pcm = sounds[static_cast<std::size_t>(id)];
+        if (!pcm) continue;
+        const std::string path = folder + soundFiles[id];
         AlBuffer buffer = AlBuffer::create();
         if (!buffer) {
             std::cout << "ERROR: No room for sound '" << path << "'. It stays silent." << std::endl;
@@ -100,19 +133,19 @@ void Sound::loadSounds(const std::string& folder) {
                       << std::endl;
             continue;
         }
-        buffers[static_cast<std::size_t>(id)] = std::move(buffer);
+        out.buffers[static_cast<std::size_t>(id)] = std::move(buffer);
     }
 }
 
-void Sound::createSources() {
-    engine = AlSource::create();
-    if (engine) {
-        placeInArena(engine);
-        alSourcei(engine.get(), AL_LOOPING, AL_TRUE);
-        alSourcei(engine.get(), AL_BUFFER, static_cast<ALint>(buffers[engineSound].get()));
+void Sound::createSources(Output& out) const {
+    out.engine = AlSource::create();
+    if (out.engine) {
+        placeInArena(out.engine);
+        alSourcei(out.engine.get(), AL_LOOPING, AL_TRUE);
+        alSourcei(out.engine.get(), AL_BUFFER, static_cast<ALint>(out.buffers[engineSound].get()));
     }
     for (int voice = 0; voice < voiceCount; ++voice) {
-        AlSource& source = oneShots[static_cast<std::size_t>(voice)];
+        AlSource& source = out.oneShots[static_cast<std::size_t>(voice)];
         source = AlSource::create();
         if (!source) continue;
         if (voice < tickVoice) {
@@ -125,13 +158,62 @@ void Sound::createSources() {
     }
 }
 
-void Sound::update(const SoundFrame& frame) {
-    if (!context) return;
-    const SoundPlan plan = planSound(rules, frame, volume);
+void Sound::watchDevice() {
+    if (!watching) return;
+    const Clock::time_point now = Clock::now();
+    if (output) {
+        if (now < nextCheck) return;
+        nextCheck = now + connectionCheckInterval;
+        if (isConnected(output->device.get())) return;
+        // OpenAL Soft has stopped every source of a lost device; they go with it.
+        output.reset();
+        std::cout << "Sound: the audio device is gone, playing without sound until it is back"
+                  << std::endl;
+        nextAttempt = now + reconnectInterval;
+        return;
+    }
+    if (attempt.valid()) {
+        if (attempt.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
+        if (startOutput(attempt.get())) {
+            std::cout << "Sound: the audio device is back" << std::endl;
+            nextCheck = now + connectionCheckInterval;
+        } else {
+            nextAttempt = now + reconnectInterval;
+        }
+        return;
+    }
+    if (now < nextAttempt) return;
+    // Opening a device takes from under a millisecond (none there) to tens of them (a sound
+    // server connecting, or starting), too long for a frame: it runs beside the game.
+    try {
+        attempt = std::async(std::launch::async, openDefaultDevice);
+    } catch (const std::system_error&) {
+        nextAttempt = now + reconnectInterval;  // no thread to be had this time
+    }
+}
 
-    if (plan.listenerGain != listenerGain) {
-        listenerGain = plan.listenerGain;
-        alListenerf(AL_GAIN, listenerGain);
+void Sound::startNewRound() {
+    forgetRound(rules);
+    if (!output) return;
+    for (const AlSource& source : output->oneShots) {
+        if (source) alSourceStop(source.get());
+    }
+}
+
+bool Sound::isQuiet() const {
+    return !output || (!output->engineRunning && voices().playing == 0);
+}
+
+void Sound::update(const SoundFrame& frame) {
+    watchDevice();
+    // The rules follow the game also while there is nothing to play on, so that a device that
+    // comes back carries on where the game is.
+    const SoundPlan plan = planSound(rules, frame, volume);
+    if (!output) return;
+
+    if (plan.listenerGain != output->listenerGain) {
+        output->listenerGain = plan.listenerGain;
+        alListenerf(AL_GAIN, output->listenerGain);
     }
     if (plan.muteChanged) {
         std::cout << (frame.muted ? "Sound: muted" : "Sound: on") << std::endl;
@@ -159,24 +241,26 @@ void Sound::update(const SoundFrame& frame) {
 }
 
 void Sound::pauseVoices() {
-    for (const AlSource& source : oneShots) {
+    for (const AlSource& source : output->oneShots) {
         if (source && sourceState(source) == AL_PLAYING) alSourcePause(source.get());
     }
 }
 
 void Sound::resumeVoices() {
-    for (const AlSource& source : oneShots) {
+    for (const AlSource& source : output->oneShots) {
         if (source && sourceState(source) == AL_PAUSED) alSourcePlay(source.get());
     }
 }
 
 void Sound::stopVoice(int voice) {
-    const AlSource& source = oneShots[static_cast<std::size_t>(voice)];
+    const AlSource& source = output->oneShots[static_cast<std::size_t>(voice)];
     if (source) alSourceStop(source.get());
 }
 
 void Sound::runEngine(const SoundPlan& plan) {
-    if (!engine || !buffers[engineSound]) return;
+    const AlSource& engine = output->engine;
+    bool& engineRunning = output->engineRunning;
+    if (!engine || !output->buffers[engineSound]) return;
     const bool audible = plan.engine.gain > 0.0f;
     if (audible) {
         alSourcef(engine.get(), AL_GAIN, plan.engine.gain);
@@ -190,11 +274,11 @@ void Sound::runEngine(const SoundPlan& plan) {
 }
 
 void Sound::playOneShot(SoundId sound, const OneShot& shot, int first, int count, int& last) {
-    const AlBuffer& buffer = buffers[static_cast<std::size_t>(sound)];
+    const AlBuffer& buffer = output->buffers[static_cast<std::size_t>(sound)];
     if (!buffer) return;
     // The voice used longest ago: when all are busy the oldest sound gives way.
     last = (last + 1) % count;
-    const AlSource& source = oneShots[static_cast<std::size_t>(first + last)];
+    const AlSource& source = output->oneShots[static_cast<std::size_t>(first + last)];
     if (!source) return;
     alSourceStop(source.get());
     alSourcei(source.get(), AL_BUFFER, static_cast<ALint>(buffer.get()));
@@ -205,8 +289,8 @@ void Sound::playOneShot(SoundId sound, const OneShot& shot, int first, int count
 }
 
 void Sound::playCentred(SoundId sound, int voice) {
-    const AlBuffer& buffer = buffers[static_cast<std::size_t>(sound)];
-    const AlSource& source = oneShots[static_cast<std::size_t>(voice)];
+    const AlBuffer& buffer = output->buffers[static_cast<std::size_t>(sound)];
+    const AlSource& source = output->oneShots[static_cast<std::size_t>(voice)];
     if (!buffer || !source) return;
     alSourceStop(source.get());
     alSourcei(source.get(), AL_BUFFER, static_cast<ALint>(buffer.get()));
@@ -215,14 +299,14 @@ void Sound::playCentred(SoundId sound, int voice) {
 
 Sound::Voices Sound::voices() const {
     Voices now;
-    if (!context) return now;
-    for (const AlSource& source : oneShots) {
+    if (!output) return now;
+    for (const AlSource& source : output->oneShots) {
         if (!source) continue;
         const ALint state = sourceState(source);
         now.playing += state == AL_PLAYING ? 1 : 0;
         now.paused += state == AL_PAUSED ? 1 : 0;
     }
-    now.engine = engine && sourceState(engine) == AL_PLAYING;
+    now.engine = output->engine && sourceState(output->engine) == AL_PLAYING;
     alGetListenerf(AL_GAIN, &now.listenerGain);
     return now;
 }

@@ -3,22 +3,29 @@
 #include <AL/alc.h>
 
 #include <array>
+#include <chrono>
+#include <future>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "effects/AlHandle.h"
+#include "effects/SoundFile.h"
 #include "effects/SoundRules.h"
 
 // Where the game finds its sounds, relative to the working directory.
 inline const char* const soundFolder = "assets/sounds/";
 
 // The game's sound: the audio device, its context, one buffer per sound file and a fixed set of
-// sources, owned here and released in reverse order. OpenAL Soft mixes on a thread of its own;
-// everything here runs on the main thread.
+// sources, owned together and released in reverse order. OpenAL Soft mixes on a thread of its
+// own; everything here runs on the main thread, except the opening of a device that comes back.
 //
-// Without an audio device it prints one line and stays silent for good, and the game goes on as
-// it would without sound. A sound file that cannot be read prints a line naming it; that sound
-// stays silent and the others play.
+// Without an audio device at start it prints one line and stays silent for good, and the game
+// goes on as it would without sound. A device lost during play (a headset unplugged, the sound
+// server stopped) is noticed within about a second: one line, and the game plays on silently
+// while the default device is tried again every few seconds, in the background; once one opens,
+// one line, and the sound carries on where the game is. A sound file that cannot be read prints
+// a line naming it; that sound stays silent and the others play.
 class Sound {
 public:
     // `volume` is the setting, 0 (silent) to 1.
@@ -28,10 +35,17 @@ public:
     Sound& operator=(const Sound&) = delete;
 
     // Plays one frame: the listener goes to the camera, the engine follows the robot, and the
-    // cut, bump, tick and end cues the rules call for start. Allocates nothing.
+    // cut, bump, tick and end cues the rules call for start. Allocates nothing, except in the
+    // frame that a lost device comes back in.
     void update(const SoundFrame& frame);
 
-    bool hasDevice() const { return context != nullptr; }
+    // A new round: every one-shot sound stops, so that none paused in the old round resumes in
+    // the new one, and a bump the old round left pending is dropped. The engine goes on.
+    void startNewRound();
+
+    bool hasDevice() const { return output != nullptr; }
+    // Nothing sounds: no device, or the engine standing and no one-shot playing.
+    bool isQuiet() const;
 
     // What is sounding at the moment (for tests): sources playing, paused, and the engine.
     struct Voices {
@@ -43,6 +57,7 @@ public:
     Voices voices() const;
 
 private:
+    using Clock = std::chrono::steady_clock;
     enum SoundId { engineSound, cutSound, bumpSound, tickSound, wonSound, lostSound, soundCount };
     // The one-shot sources: a small pool for cuts and one for bumps, so that a burst of them
     // never piles up voices, then the tick and the end cue.
@@ -58,10 +73,38 @@ private:
     struct DestroyContext {
         void operator()(ALCcontext* context) const;
     };
+    using DevicePointer = std::unique_ptr<ALCdevice, CloseDevice>;
+    using ContextPointer = std::unique_ptr<ALCcontext, DestroyContext>;
 
-    bool openDevice();
-    void loadSounds(const std::string& folder);
-    void createSources();
+    // The default device with a context on it, nothing made on it yet; either may be missing.
+    struct OpenedDevice {
+        DevicePointer device;
+        ContextPointer context;
+    };
+    // May run on any thread: it makes no context current.
+    static OpenedDevice openDefaultDevice();
+
+    // One device and everything made on it, declared in the order of creation: released in
+    // reverse, the sources and buffers while their context is still current.
+    struct Output {
+        DevicePointer device;
+        ContextPointer context;
+        std::array<AlBuffer, soundCount> buffers;
+        AlSource engine;
+        std::array<AlSource, voiceCount> oneShots;
+        bool engineRunning = false;
+        float listenerGain = -1.0f;  // as last set; none yet
+    };
+
+    void loadSounds();
+    // Makes the opened device's context current and fills it: false if it would not start.
+    bool startOutput(OpenedDevice opened);
+    void createBuffers(Output& out) const;
+    void createSources(Output& out) const;
+    // About once a second, whether the device is still there; once it is gone, a new attempt
+    // every few seconds, each on a thread of its own.
+    void watchDevice();
+
     void pauseVoices();
     void resumeVoices();
     void stopVoice(int voice);
@@ -70,17 +113,19 @@ private:
     void playOneShot(SoundId sound, const OneShot& shot, int first, int count, int& last);
     void playCentred(SoundId sound, int voice);
 
-    // Declared in the order of creation: released in reverse.
-    std::unique_ptr<ALCdevice, CloseDevice> device;
-    std::unique_ptr<ALCcontext, DestroyContext> context;
-    std::array<AlBuffer, soundCount> buffers;
-    AlSource engine;
-    std::array<AlSource, voiceCount> oneShots;
-
     float volume;
+    std::string folder;
+    // Every sound decoded once, for whichever device plays it.
+    std::array<std::optional<PcmSound>, soundCount> sounds;
     SoundRulesState rules;
-    bool engineRunning = false;
-    float listenerGain = -1.0f;  // as last set; none yet
     int lastCutVoice = -1;
     int lastBumpVoice = -1;
+
+    std::unique_ptr<Output> output;
+    // A device was there at start: its loss is looked for, and a new one sought.
+    bool watching = false;
+    Clock::time_point nextCheck;
+    Clock::time_point nextAttempt;
+    // The attempt under way; the last member, so that it is waited for before anything goes.
+    std::future<OpenedDevice> attempt;
 };

@@ -112,6 +112,10 @@ ListenerPose listenerFromView(const glm::mat4& view) {
     return pose;
 }
 
+void forgetRound(SoundRulesState& state) {
+    state.stop = StopTracker{};
+}
+
 SoundPlan planSound(SoundRulesState& state, const SoundFrame& frame, float volume) {
     SoundPlan plan;
     const bool ended = frame.won || frame.lost;

@@ -146,5 +146,8 @@ struct SoundRulesState {
     bool ended = false;
 };
 
+// A new round: what the rules held back from the old one (a stop not told yet) is forgotten.
+void forgetRound(SoundRulesState& state);
+
 // Decides one frame's sound. `volume` is the setting, 0 to 1; muting takes the listener to 0.
 SoundPlan planSound(SoundRulesState& state, const SoundFrame& frame, float volume);

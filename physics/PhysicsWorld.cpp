@@ -47,6 +47,25 @@ btQuaternion rotationAboutZ(float degrees) {
     return btQuaternion(btVector3(0, 0, 1), degrees * degreesToRadians);
 }
 
+// Where initPhysics makes the pendulum's box: at the origin, not where the joint holds it, so
+// that the joint pulls it up into place in the first steps.
+btTransform pendulumBoxStart() {
+    return btTransform(rotationAboutZ(90.0f), btVector3(0, 0, 0));
+}
+
+// Puts a moving body at `pose` at rest, as if it had just been made there.
+void placeAtRest(btRigidBody& body, const btTransform& pose) {
+    body.setWorldTransform(pose);
+    body.setInterpolationWorldTransform(pose);
+    if (body.getMotionState() != nullptr) body.getMotionState()->setWorldTransform(pose);
+    body.setLinearVelocity(btVector3(0, 0, 0));
+    body.setAngularVelocity(btVector3(0, 0, 0));
+    body.setInterpolationLinearVelocity(btVector3(0, 0, 0));
+    body.setInterpolationAngularVelocity(btVector3(0, 0, 0));
+    body.clearForces();
+    body.activate(true);
+}
+
 bool isTouching(const btPersistentManifold& manifold) {
     for (int i = 0; i < manifold.getNumContacts(); ++i) {
         if (manifold.getContactPoint(i).getDistance() < 0.0f) return true;
@@ -292,8 +311,7 @@ void initPhysics() {
     gPendulumAnchor = physics.createStatic(
         anchorShape, *gMaterial, btTransform(btQuaternion::getIdentity(), pendulumAnchorPosition));
     auto* boxShape = physics.createShape<btBoxShape>(btVector3(0.5f, 0.5f, 0.5f));
-    gPendulumBox = physics.createDynamic(
-        boxShape, *gMaterial, btTransform(rotationAboutZ(90.0f), btVector3(0, 0, 0)), 1.0f);
+    gPendulumBox = physics.createDynamic(boxShape, *gMaterial, pendulumBoxStart(), 1.0f);
     auto joint = std::make_unique<btGeneric6DofSpring2Constraint>(
         *gPendulumAnchor, *gPendulumBox,
         btTransform(btQuaternion::getIdentity(), btVector3(0, -1.5f, 0)),
@@ -343,17 +361,10 @@ void shutdownPhysics() {
 void returnActorsToStart() {
     if (gController != nullptr) gController->setPosition(robotStartPosition);
     if (gBall != nullptr) {
-        const btTransform start(btQuaternion::getIdentity(), ballStartPosition);
-        gBall->setWorldTransform(start);
-        gBall->setInterpolationWorldTransform(start);
-        if (gBall->getMotionState() != nullptr) gBall->getMotionState()->setWorldTransform(start);
-        gBall->setLinearVelocity(btVector3(0, 0, 0));
-        gBall->setAngularVelocity(btVector3(0, 0, 0));
-        gBall->setInterpolationLinearVelocity(btVector3(0, 0, 0));
-        gBall->setInterpolationAngularVelocity(btVector3(0, 0, 0));
-        gBall->clearForces();
-        gBall->activate(true);
+        placeAtRest(*gBall, btTransform(btQuaternion::getIdentity(), ballStartPosition));
     }
+    // The joint stays as it is; only its box goes back.
+    if (gPendulumBox != nullptr) placeAtRest(*gPendulumBox, pendulumBoxStart());
     ballPush = ballFirstPush;
     ballPushPositive = false;
 }

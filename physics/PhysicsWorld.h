@@ -103,8 +103,9 @@ void wakeBall();
 void stepPhysics();
 // Releases every engine object, in reverse order of creation.
 void shutdownPhysics();
-// For a new round: the robot and the ball go back where initPhysics put them, at rest, and the
-// ball's patrol starts again with its first push. The grass is the fields' own (regrowTiles).
+// For a new round: the robot, the ball and the pendulum's box go back where initPhysics put
+// them, at rest (the pendulum keeps its joint), and the ball's patrol starts again with its first
+// push. The grass is the fields' own (regrowTiles).
 void returnActorsToStart();
 
 // Pushes the ball along its patrol and wobbles it; returns the model matrix of the ball's

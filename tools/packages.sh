@@ -8,10 +8,11 @@ BUILD_PACKAGES=(
     libbullet-dev libopenal-dev libsndfile1-dev libgl1-mesa-dri
 )
 
-# SoX measures what the game plays (and makes the sounds: tools/make_sounds.sh).
+# SoX measures what the game plays (and makes the sounds: tools/make_sounds.sh); PulseAudio is a
+# sound server that a test stops and starts under the game.
 TEST_PACKAGES=(
     libgtest-dev xvfb xauth xdotool x11-utils imagemagick mesa-utils faketime
-    tesseract-ocr sox libsox-fmt-base
+    tesseract-ocr sox libsox-fmt-base pulseaudio pulseaudio-utils
     clang libclang-rt-14-dev
 )
 

@@ -1,5 +1,6 @@
 # Losing the focus pauses the game: another window takes the focus, and the running game shows
-# "- PAUSED -"; given the focus back, it stays paused until the player unpauses, as after F4.
+# "- PAUSED -" and then rests, hardly using the processor; given the focus back, it draws again
+# and stays paused until the player unpauses, as after F4.
 source "$(dirname "$0")/lib.sh"
 
 frame_number=90x25+5+570  # the frame number at the bottom left
@@ -38,6 +39,17 @@ other=$(timeout 30 xdotool search --sync --onlyvisible --name xmessage | head -n
 xdotool windowfocus "$other"
 wait_until 30 "losing the focus did not pause the game" status_is_paused
 echo "paused on losing the focus"
+
+# Paused in the background it waits for events instead of drawing: over five seconds, once the
+# engine's hum has faded, under a tenth of a core.
+game=$(pgrep -P "$GAME_PID" | head -n 1)
+sleep 1
+ticks=$(awk '{ print -($14 + $15) }' "/proc/$game/stat")
+sleep 5
+cpu=$(awk -v t="$ticks" -v hz="$(getconf CLK_TCK)" '{ print (t + $14 + $15) / hz / 5 }' \
+    "/proc/$game/stat")
+echo "paused in the background: $cpu s of processor a second"
+at_least 0.1 "$cpu" || fail "paused in the background the game used $cpu s of processor a second"
 
 xdotool windowfocus "$WINDOW_ID"
 wait_for_two_frames

@@ -2,25 +2,64 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 #include <malloc.h>
+#include <sndfile.h>
+#include <unistd.h>
 
+#include <cmath>
 #include <cstddef>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/Game.h"
 #include "app/GameState.h"
 #include "app/Rules.h"
 #include "app/Settings.h"
+#include "effects/Sound.h"
 #include "physics/Camera.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/Robot.h"
 
 // The game's own start-up, frames and restart on a real window (Mesa under Xvfb), from the
-// repository's root, where the assets are.
+// repository's root, where the assets are. The sound plays into OpenAL Soft's wave writer.
 namespace {
+
+const std::string scratch = testing::TempDir() + "tessel_session_" + std::to_string(getpid());
+const std::string recording = scratch + ".wav";
+
+// OpenAL Soft reads its configuration at its first call in the process.
+struct WaveOutput {
+    WaveOutput() {
+        std::ofstream(scratch + ".conf") << "[general]\ndrivers=wave\n[wave]\nfile=" << recording;
+        setenv("ALSOFT_CONF", (scratch + ".conf").c_str(), 1);
+        setenv("ALSOFT_DRIVERS", "wave", 1);
+    }
+    ~WaveOutput() {
+        std::remove((scratch + ".conf").c_str());
+        std::remove(recording.c_str());
+    }
+} waveOutput;
+
+// How long the recording is and its largest sample, 0 to 1.
+struct Recorded {
+    double seconds = 0.0;
+    float peak = 0.0f;
+};
+Recorded readRecording() {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(recording.c_str(), SFM_READ, &info);
+    if (file == nullptr) return {};
+    std::vector<float> samples(static_cast<std::size_t>(info.frames * info.channels));
+    sf_readf_float(file, samples.data(), info.frames);
+    sf_close(file);
+    Recorded recorded{static_cast<double>(info.frames) / info.samplerate, 0.0f};
+    for (const float sample : samples) recorded.peak = std::max(recorded.peak, std::abs(sample));
+    return recorded;
+}
 
 // Runs the frames at a fixed 1/60 s each, holds the given keys, and can read back what the
 // frame put in the window before the heads-up text goes over it.
@@ -41,6 +80,7 @@ public:
     float clockReading(float /*measured*/) override { return clock += 1.0f / 60.0f; }
     // Other tests open windows on the same display, and X hands each new one the focus.
     bool hasFocus(bool /*reported*/) override { return true; }
+    PolledGamepad gamepad(const PolledGamepad& /*polled*/) override { return {}; }
 
     // The share of the last picture's pixels that are near white (the clear colour).
     double whiteShare() const {
@@ -188,4 +228,52 @@ TEST_F(Session, AnEndedRoundShowsTheWholeArenaFromAbove) {
         shutdownGame(*session);
         session.reset();
     }
+}
+
+TEST_F(Session, ARestartFromAPausedRoundLeavesNoSoundOfItAndPutsThePendulumBack) {
+    start(settingsFromText("[window]\nwidth=320\nheight=240\n"));
+    frames(60);
+    const btTransform pendulumStart(btQuaternion(btVector3(0, 0, 1), SIMD_HALF_PI),
+                                    btVector3(0, 0, 0));
+    ASSERT_GT(gPendulumBox->getWorldTransform().getOrigin().length(), 1.0f);
+
+    // A new device, and a new recording, with neither the engine's hum nor the cuts of the tiles
+    // the robot stands on at the start of a round: the new round is silent unless the old one is
+    // heard.
+    namespace fs = std::filesystem;
+    fs::create_directories(scratch);
+    fs::copy_file(fs::path(soundFolder) / "bump.flac", fs::path(scratch) / "bump.flac");
+    session->sound.reset();
+    session->sound = std::make_unique<Sound>(1.0f, scratch + "/");
+
+    // Muted, the robot runs into a wall (its bump sounds: the speed lost to the wall rose, then
+    // stopped rising), then into another (the lost speed rises again and the bump waits for the
+    // rise to end). The game pauses, holding the first bump.
+    SoundFrame frame;
+    frame.frameTime = frame.driveSeconds = 1.0f / 60.0f;
+    frame.timeLeft = 200.0f;
+    frame.muted = true;
+    for (const float lostSpeed : {0.0f, 10.0f, 20.0f, 0.0f, 10.0f, 20.0f}) {
+        frame.blockedDistance = lostSpeed / 60.0f;
+        session->sound->update(frame);
+    }
+    frame.paused = game.paused = true;
+    frame.driveSeconds = 0.0f;  // no drive while paused: the second bump stays pending
+    session->sound->update(frame);
+    ASSERT_EQ(session->sound->voices().paused, 1);
+
+    restartRound(*session, driver->clock);
+    EXPECT_TRUE(gPendulumBox->getWorldTransform() == pendulumStart);
+    EXPECT_EQ(gPendulumBox->getLinearVelocity() + gPendulumBox->getAngularVelocity(),
+              btVector3(0, 0, 0));
+    for (int i = 0; i < 72; ++i) {  // the new round's first second and more, in real time
+        std::this_thread::sleep_for(std::chrono::milliseconds(16));
+        frames(1);
+    }
+    shutdownGame(*session);
+    session.reset();
+    const Recorded recorded = readRecording();
+    EXPECT_GT(recorded.seconds, 1.0);
+    EXPECT_LT(recorded.peak, 1e-4f) << "over " << recorded.seconds << " s";  // 16 bits' least step
+    fs::remove_all(scratch);
 }

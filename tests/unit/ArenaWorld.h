@@ -42,15 +42,8 @@ struct ArenaWorld {
         applyDriveKeys(game, w, a, s, d, game.frameTime);
     }
 
-    // A new round as restartRound starts one, for the parts that need no window: the rules, the
-    // wheels, the robot and the ball, and every tile standing again.
-    void restart() {
-        startNewRound(game);
-        wheelAngle = 0.0f;
-        returnActorsToStart();
-        regrowTiles(arenaTiles);
-        regrowTiles(plateauTiles);
-    }
+    // A new round as restartRound starts one, for the parts that need no window.
+    void restart() { restartArena(arenaTiles, plateauTiles); }
 
     void frames(int count, float dt, bool w, bool a, bool s, bool d) {
         for (int i = 0; i < count; ++i) frame(dt, w, a, s, d);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ctime>
 #include <limits>
+#include <vector>
 
 #include "app/FramePacing.h"
 #include "app/GameState.h"
@@ -23,6 +24,12 @@ Pad withButton(Pad pad, int button) {
     return pad;
 }
 
+// The pad in `now` after `before`, followed in one slot, its triggers seen at rest.
+GamepadInput readGamepad(const Pad& now, const Pad& before) {
+    FollowedGamepad pad{0, before, true, true};
+    return readGamepad(pad, {0, now}, true);
+}
+
 // One key read of a frame of `dt` seconds with the pad in `now` after `before`, keys up.
 GameState read(GameState state, const Pad& now, const Pad& before, float dt) {
     applyDriveKeys(state, false, false, false, false, dt);
@@ -31,32 +38,71 @@ GameState read(GameState state, const Pad& now, const Pad& before, float dt) {
 }
 }  // namespace
 
-TEST(Gamepad, TriggersDriveInProportionUpToTheKeysRate) {
-    const float dt = 0.1f;
+TEST(Gamepad, TriggersShouldersAndButtonsOfTheOnePadFollowed) {
     const Pad rest = Pad::atRest();
-    GameState keyboard;
-    applyDriveKeys(keyboard, true, false, false, false, dt);
-
-    // Fully pressed: as W, and it counts as held for the speed ladder.
-    const GameState full = read({}, withAxis(rest, Pad::axisRightTrigger, 1.0f), rest, dt);
-    EXPECT_FLOAT_EQ(full.driveSpeed, keyboard.driveSpeed);
-    EXPECT_TRUE(full.forwardHeld);
-    // Half pressed (the axis half way from -1 to 1): about half of it, less the dead zone.
-    const GameState half = read({}, withAxis(rest, Pad::axisRightTrigger, 0.0f), rest, dt);
-    EXPECT_NEAR(half.driveSpeed, keyboard.driveSpeed * (0.5f - 0.05f) / 0.95f, 1e-6f);
-    // The left trigger backwards; both together cancel as W and S do, and both count as held.
-    const GameState back = read({}, withAxis(rest, Pad::axisLeftTrigger, 1.0f), rest, dt);
-    EXPECT_FLOAT_EQ(back.driveSpeed, -keyboard.driveSpeed);
-    EXPECT_TRUE(back.backwardHeld);
-    const Pad both =
-        withAxis(withAxis(rest, Pad::axisLeftTrigger, 1.0f), Pad::axisRightTrigger, 1.0f);
-    const GameState cancelled = read({}, both, rest, dt);
-    EXPECT_FLOAT_EQ(cancelled.driveSpeed, 0.0f);
-    EXPECT_TRUE(cancelled.forwardHeld && cancelled.backwardHeld);
-    // A trigger barely touched does nothing.
-    const GameState touched = read({}, withAxis(rest, Pad::axisRightTrigger, -0.95f), rest, dt);
-    EXPECT_EQ(touched.driveSpeed, 0.0f);
-    EXPECT_FALSE(touched.forwardHeld);
+    const Pad noTriggers =
+        withAxis(withAxis(rest, Pad::axisLeftTrigger, 0.0f), Pad::axisRightTrigger, 0.0f);
+    const Pad rightPressed = withAxis(rest, Pad::axisRightTrigger, 1.0f);
+    const Pad start = withButton(rest, Pad::buttonStart);
+    struct Frame {
+        int joystick;
+        Pad pad;
+        bool focused = true;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Frame> frames;
+        float forward, backward;
+        bool pause;  // Start released in the last frame
+    };
+    const Pad half = withAxis(rest, Pad::axisRightTrigger, 0.0f);
+    const Pad touched = withAxis(rest, Pad::axisRightTrigger, -0.95f);
+    const Pad both = withAxis(rightPressed, Pad::axisLeftTrigger, 1.0f);
+    const Pad onlyRight = withAxis(rest, Pad::axisLeftTrigger, 0.0f);
+    const Pad rightShoulder = withButton(noTriggers, Pad::buttonRightShoulder);
+    const Pad leftShoulder = withButton(noTriggers, Pad::buttonLeftShoulder);
+    const Pad shoulderBesideTrigger = withButton(rest, Pad::buttonRightShoulder);
+    // clang-format off
+    const Case cases[] = {
+        {"no analog triggers: it coasts", {{0, noTriggers}, {0, noTriggers}}, 0, 0, false},
+        {"one trigger unmapped: it stands", {{0, onlyRight}, {0, onlyRight}}, 0, 0, false},
+        {"right shoulder instead", {{0, rightShoulder}}, 1, 0, false},
+        {"left shoulder instead", {{0, leftShoulder}}, 0, 1, false},
+        {"trigger after its rest", {{0, rest}, {0, rightPressed}}, 1, 0, false},
+        {"trigger held since it came", {{0, rightPressed}, {0, rightPressed}}, 0, 0, false},
+        {"half pressed, less the dead zone", {{0, rest}, {0, half}}, 0.45f / 0.95f, 0, false},
+        {"barely touched", {{0, rest}, {0, touched}}, 0, 0, false},
+        {"both pressed", {{0, rest}, {0, both}}, 1, 1, false},
+        {"shoulder beside a trigger", {{0, rest}, {0, shoulderBesideTrigger}}, 0, 0, false},
+        {"Start let go", {{0, start}, {0, rest}}, 0, 0, true},
+        {"another slot: nothing held", {{0, start}, {1, rest}}, 0, 0, false},
+        {"let go without the focus", {{0, start}, {0, rest, false}}, 0, 0, false},
+        {"without the focus: nothing", {{0, rest}, {0, rightPressed, false}}, 0, 0, false},
+        {"unfocused press, focused", {{0, start, false}, {0, rest, false}, {0, rest}}, 0, 0, false},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        FollowedGamepad followed;
+        GamepadInput input;
+        for (const Frame& f : c.frames) {
+            input = readGamepad(followed, {f.joystick, f.pad}, f.focused);
+        }
+        GameState state;
+        applyGamepad(state, input, 0.1f);
+        EXPECT_FLOAT_EQ(input.forward, c.forward) << c.what;
+        EXPECT_FLOAT_EQ(input.backward, c.backward) << c.what;
+        // In proportion to W and S, forwards negative.
+        EXPECT_FLOAT_EQ(state.driveSpeed, driveAcceleration * 0.1f * (c.backward - c.forward))
+            << c.what;
+        EXPECT_EQ(state.forwardHeld || state.backwardHeld, c.forward + c.backward > 0) << c.what;
+        EXPECT_EQ(input.togglePause, c.pause) << c.what;
+    }
+    // A restarts only a round that has ended or is paused.
+    GameState state;
+    EXPECT_FALSE(gamepadRestarts(state, false));
+    EXPECT_TRUE(gamepadRestarts(state, true));
+    state.paused = true;
+    EXPECT_TRUE(gamepadRestarts(state, false));
 }
 
 TEST(Gamepad, TheLeftStickTurnsOutsideItsDeadZoneAndFliesWhilePaused) {

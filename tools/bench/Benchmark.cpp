@@ -133,6 +133,8 @@ public:
 
     // The scripted run goes on whatever window has the focus.
     bool hasFocus(bool /*reported*/) override { return true; }
+    // Nor does a pad plugged into the machine steer it.
+    PolledGamepad gamepad(const PolledGamepad& /*polled*/) override { return {}; }
 
     std::vector<std::array<double, framePhaseCount>> phaseTimes;
 
@@ -478,6 +480,7 @@ int renderPicture(const Settings& settings, int frames, const std::string& path)
 
         // The scripted run goes on whatever window has the focus.
         bool hasFocus(bool /*reported*/) override { return true; }
+        PolledGamepad gamepad(const PolledGamepad& /*polled*/) override { return {}; }
 
         Picture picture;
 
