@@ -232,17 +232,13 @@ Settings settingsFromText(const std::string& text) {
 
 std::string playerSettingsPath(const char* xdgConfigHome, const char* home) {
     const auto absolute = [](const char* path) { return path != nullptr && path[0] == '/'; };
-    std::string folder;
-    if (absolute(xdgConfigHome)) {
-        folder = xdgConfigHome;
-    } else if (absolute(home)) {
-        folder = std::string(home) + "/.config";
-    } else {
-        return "";
-    }
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (folder == "/") folder.clear();
-    return folder + "/tessel/settings.ini";
+    const auto withoutSlashAtEnd = [](std::string folder) {
+        while (!folder.empty() && folder.back() == '/') folder.pop_back();
+        return folder;
+    };
+    if (absolute(xdgConfigHome)) return withoutSlashAtEnd(xdgConfigHome) + "/tessel/settings.ini";
+    if (absolute(home)) return withoutSlashAtEnd(home) + "/.config/tessel/settings.ini";
+    return "";
 }
 
 Settings loadPlayerSettings(const Settings& shipped, const std::string& path) {

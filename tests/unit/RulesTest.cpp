@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/Rules.h"
+#include "app/Settings.h"
 
 namespace {
 constexpr int width = 800;
@@ -215,4 +219,44 @@ TEST(RulesTest, HiddenHudStillRunsTheRules) {
     state.hudVisible = false;
     playUntilOver(state, 0.25f, -1.0f, -1.0f, 1000.0f);
     EXPECT_TRUE(state.gameOver);
+}
+
+TEST(HudTest, TheFirstSecondsHintAtTheControlsAndAWonRoundShowsItsTimeAndTheBest) {
+    GameState state;
+    const auto texts = [&state](float now, bool won, const KeyLabels& keys = defaultKeyLabels()) {
+        std::vector<std::string> found;
+        for (const HudLine& line :
+             hudLines(state, runCountdown(state, now, 0.0f), won, width, height, keys)) {
+            found.push_back(line.text);
+        }
+        return found;
+    };
+    const auto shows = [](const std::vector<std::string>& lines, const std::string& text) {
+        return std::count(lines.begin(), lines.end(), text) > 0;
+    };
+    EXPECT_TRUE(shows(texts(9.5f, false), "Press H for the controls"));
+    EXPECT_FALSE(shows(texts(10.5f, false), "Press H for the controls"));
+    state.controlsVisible = true;
+    const auto panel = texts(5.0f, false);
+    EXPECT_TRUE(shows(panel, "Pause") && shows(panel, "F4") && shows(panel, "New round"));
+    EXPECT_FALSE(shows(panel, "Press H for the controls"));
+    state.controlsVisible = false;
+    // The keys shown are the ones bound.
+    const KeyLabels rebound = keyLabels(settingsFromText("[keys]\nrestart=N\ncontrols=F9\n").keys);
+    EXPECT_TRUE(shows(texts(5.0f, false, rebound), "Press F9 for the controls"));
+    EXPECT_TRUE(shows(texts(5.0f, true, rebound), "Press N to play again"));
+
+    // Three rounds won in 150, 130 and 170 s of play: the first frame of a win counts.
+    for (const float played : {150.0f, 130.0f, 170.0f}) {
+        startNewRound(state);
+        state.paused = true;
+        state.frameTime = 30.0f;  // paused for 30 s, which do not count
+        runCountdown(state, 30.0f, 0.0f);
+        state.paused = false;
+        recordWin(state, runCountdown(state, played + 30.0f, 0.0f), true);
+        recordWin(state, runCountdown(state, played + 40.0f, 0.0f), true);
+    }
+    EXPECT_FALSE(shows(texts(9.0f, false), "Press H for the controls"));
+    EXPECT_TRUE(shows(texts(200.0f, true), "Time: 2:50   Best: 2:10"));
+    EXPECT_FALSE(shows(texts(200.0f, false), "Time: 2:50   Best: 2:10"));
 }
