@@ -70,16 +70,8 @@ GLFWmonitor* monitorUnder(const ScreenRect& window) {
 }
 
 // Full screen on the window's monitor at the monitor's own mode, so that no mode switch happens
-// and the final pass scales the picture to it; and back to the window's old place and size (the
-// settings' size in the middle of the monitor for a game that started full screen).
-void toggleFullscreen(GameSession& s) {
-    if (GLFWmonitor* monitor = glfwGetWindowMonitor(s.window)) {
-        const ScreenRect place = s.windowedPlace.value_or(
-            centredOn(monitorRect(monitor), s.settings.width, s.settings.height));
-        glfwSetWindowMonitor(s.window, nullptr, place.x, place.y, place.width, place.height,
-                             GLFW_DONT_CARE);
-        return;
-    }
+// and the final pass scales the picture to it.
+void goFullscreen(GameSession& s) {
     ScreenRect place;
     glfwGetWindowPos(s.window, &place.x, &place.y);
     glfwGetWindowSize(s.window, &place.width, &place.height);
@@ -88,6 +80,22 @@ void toggleFullscreen(GameSession& s) {
     if (mode == nullptr) return;
     s.windowedPlace = place;
     glfwSetWindowMonitor(s.window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+}
+
+// Full screen, or back to the window's old place and size (the settings' size in the middle of
+// the monitor for a game that started full screen).
+void toggleFullscreen(GameSession& s) {
+    if (GLFWmonitor* monitor = glfwGetWindowMonitor(s.window)) {
+        const ScreenRect place = s.windowedPlace.value_or(
+            centredOn(monitorRect(monitor), s.settings.width, s.settings.height));
+        glfwSetWindowMonitor(s.window, nullptr, place.x, place.y, place.width, place.height,
+                             GLFW_DONT_CARE);
+    } else {
+        goFullscreen(s);
+    }
+    // Without a window manager the new size holds at once, and the next frame fills it; with one
+    // the framebuffer size callback follows.
+    glfwGetFramebufferSize(s.window, &s.windowFramebuffer.width, &s.windowFramebuffer.height);
 }
 
 // Carries out what a key (or a gamepad button standing in for one) asks beyond the game state.
