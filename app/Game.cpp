@@ -3,11 +3,13 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/Arena.h"
 #include "app/Fatal.h"
@@ -47,6 +49,55 @@ float readClockSeconds() {
     return static_cast<float>(glfwGetTime());
 }
 
+ScreenRect monitorRect(GLFWmonitor* monitor) {
+    ScreenRect rect;
+    glfwGetMonitorPos(monitor, &rect.x, &rect.y);
+    if (const GLFWvidmode* mode = glfwGetVideoMode(monitor)) {
+        rect.width = mode->width;
+        rect.height = mode->height;
+    }
+    return rect;
+}
+
+// The monitor the window is on, or the primary one.
+GLFWmonitor* monitorUnder(const ScreenRect& window) {
+    int count = 0;
+    GLFWmonitor** monitors = glfwGetMonitors(&count);
+    std::vector<ScreenRect> rects;
+    for (int i = 0; i < count; ++i) rects.push_back(monitorRect(monitors[i]));
+    const int holding = monitorHolding(rects, window);
+    return holding >= 0 ? monitors[holding] : glfwGetPrimaryMonitor();
+}
+
+// Full screen on the window's monitor at the monitor's own mode, so that no mode switch happens
+// and the final pass scales the picture to it.
+void goFullscreen(GameSession& s) {
+    ScreenRect place;
+    glfwGetWindowPos(s.window, &place.x, &place.y);
+    glfwGetWindowSize(s.window, &place.width, &place.height);
+    GLFWmonitor* monitor = monitorUnder(place);
+    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    if (mode == nullptr) return;
+    s.windowedPlace = place;
+    glfwSetWindowMonitor(s.window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+}
+
+// Full screen, or back to the window's old place and size (the settings' size in the middle of
+// the monitor for a game that started full screen).
+void toggleFullscreen(GameSession& s) {
+    if (GLFWmonitor* monitor = glfwGetWindowMonitor(s.window)) {
+        const ScreenRect place = s.windowedPlace.value_or(
+            centredOn(monitorRect(monitor), s.settings.width, s.settings.height));
+        glfwSetWindowMonitor(s.window, nullptr, place.x, place.y, place.width, place.height,
+                             GLFW_DONT_CARE);
+    } else {
+        goFullscreen(s);
+    }
+    // Without a window manager the new size holds at once, and the next frame fills it; with one
+    // the framebuffer size callback follows.
+    glfwGetFramebufferSize(s.window, &s.windowFramebuffer.width, &s.windowFramebuffer.height);
+}
+
 // Carries out what a key (or a gamepad button standing in for one) asks beyond the game state.
 void applyKeyEffect(GLFWwindow* window, KeyEffect effect) {
     switch (effect) {
@@ -72,15 +123,19 @@ void applyKeyEffect(GLFWwindow* window, KeyEffect effect) {
             restartRound(session, session.clock.previousTime);
             break;
         }
+        case KeyEffect::ToggleFullscreen:
+            toggleFullscreen(sessionOf(window));
+            break;
         case KeyEffect::ToggleHud:
         case KeyEffect::ToggleMute:
+        case KeyEffect::ToggleControls:
         case KeyEffect::None:
             break;
     }
 }
 
 void keyCallback(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {
-    applyKeyEffect(window, handleKey(game, key, action));
+    applyKeyEffect(window, handleKey(game, key, action, sessionOf(window).settings.keys));
 }
 
 // Marks the joysticks that are gamepads, so that their going can be told apart.
@@ -267,9 +322,15 @@ SoundFrame soundFrameOf(const StepOutcome& step, const Countdown& countdown, boo
     return frame;
 }
 
-DriveKeys pollDriveKeys(GLFWwindow* window) {
-    auto held = [window](int key) { return glfwGetKey(window, key) == GLFW_PRESS; };
-    return {held(GLFW_KEY_W), held(GLFW_KEY_A), held(GLFW_KEY_S), held(GLFW_KEY_D)};
+// The driving keys by their places on the keyboard, whichever keys they are bound to.
+DriveKeys pollDriveKeys(GLFWwindow* window, const KeyBindings& keys) {
+    auto held = [window, &keys](Action action) {
+        for (const int key : keys.of(action)) {
+            if (key != noKey && glfwGetKey(window, key) == GLFW_PRESS) return true;
+        }
+        return false;
+    };
+    return {held(Action::Forward), held(Action::Left), held(Action::Backward), held(Action::Right)};
 }
 
 // The pad in `joystick` through the window system's gamepad mappings; not connected when there
@@ -309,7 +370,7 @@ void pauseOnFocusLoss(GameSession& s, FrameObserver* observer) {
     const bool reported = glfwGetWindowAttrib(s.window, GLFW_FOCUSED) == GLFW_TRUE;
     const bool focused = observer ? observer->hasFocus(reported) : reported;
     if (pausesOnFocusLoss(game, s.roundEnded, s.hadFocus, focused)) {
-        applyKeyEffect(s.window, handleKey(game, keyF4, actionRelease));
+        applyKeyEffect(s.window, handleAction(game, Action::Pause));
     }
     s.hadFocus = focused;
 }
@@ -322,10 +383,10 @@ void readGamepadInput(GameSession& s, FrameObserver* observer) {
     const GamepadInput input = readGamepad(s.gamepad, polled, s.hadFocus);
     game.gamepadConnected = s.gamepad.joystick != noJoystick;
     applyGamepad(game, input, game.frameTime);
-    if (input.togglePause) applyKeyEffect(s.window, handleKey(game, keyF4, actionRelease));
-    if (input.toggleHud) applyKeyEffect(s.window, handleKey(game, keyF3, actionRelease));
+    if (input.togglePause) applyKeyEffect(s.window, handleAction(game, Action::Pause));
+    if (input.toggleHud) applyKeyEffect(s.window, handleAction(game, Action::Hud));
     if (input.restart && gamepadRestarts(game, s.roundEnded)) {
-        applyKeyEffect(s.window, handleKey(game, keyR, actionRelease));
+        applyKeyEffect(s.window, handleAction(game, Action::Restart));
     }
 }
 
@@ -355,6 +416,7 @@ std::unique_ptr<GameSession> startGame(const Settings& settings) {
     s.projection = buildProjection(settings);
 
     s.window = openWindow(settings);
+    s.keyLabels = keyLabels(settings.keys, [](int key) { return glfwGetKeyName(key, 0); });
     loadOpenGl();
     registerDebugOutput();
     if (!initFramework()) failStartUp("Failed to init framework");
@@ -470,13 +532,15 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     const float now = observer ? observer->clockReading(measured) : measured;
     readClock(s.clock, game, now);
     const Countdown countdown = runCountdown(game, now, s.startTime);
+    recordWin(game, countdown, won);
     s.roundEnded = roundEnded(won, game);
 
     s.sound->update(soundFrameOf(step, countdown, won));
     phaseDone(FramePhase::Sound);
 
     if (game.hudVisible) {
-        drawHud(*s.textShader, hudLines(game, countdown, won, s.settings.width, s.settings.height));
+        drawHud(*s.textShader,
+                hudLines(game, countdown, won, s.settings.width, s.settings.height, s.keyLabels));
     }
     phaseDone(FramePhase::Hud);
 
@@ -486,7 +550,7 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     phaseDone(FramePhase::Swap);
 
     ++game.frameNumber;
-    DriveKeys keys = pollDriveKeys(s.window);
+    DriveKeys keys = pollDriveKeys(s.window, s.settings.keys);
     if (observer) keys = observer->driveKeys(keys);
     applyDriveKeys(game, keys.w, keys.a, keys.s, keys.d, game.frameTime);
     readGamepadInput(s, observer);
@@ -523,8 +587,13 @@ void shutdownGame(GameSession& s) {
 }
 
 int runGame() {
-    // The settings are read once, before the window opens.
-    const std::unique_ptr<GameSession> session = startGame(loadSettings(settingsPath));
+    // The settings are read once, before the window opens: the shipped file, then the player's
+    // own over it.
+    Settings settings = loadSettings(settingsPath);
+    const std::string playerPath =
+        playerSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    if (!playerPath.empty()) settings = loadPlayerSettings(settings, playerPath);
+    const std::unique_ptr<GameSession> session = startGame(settings);
     FramePacer pacer(session->settings.maxFps);
     while (!glfwWindowShouldClose(session->window)) {
         if (restsInBackground(*session)) {

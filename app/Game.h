@@ -2,12 +2,15 @@
 
 #include <glm/mat4x4.hpp>
 #include <memory>
+#include <optional>
 
 #include "app/Gamepad.h"
 #include "app/Input.h"
+#include "app/Keys.h"
 #include "app/PostProcess.h"
 #include "app/Scene.h"
 #include "app/Settings.h"
+#include "app/WindowMode.h"
 #include "effects/Particles.h"
 #include "effects/Sound.h"
 #include "render/GrassField.h"
@@ -56,6 +59,11 @@ struct GameSession {
     bool windowDamaged = false;
     // The one gamepad followed, and what is remembered of it.
     FollowedGamepad gamepad;
+
+    // The keys of settings.keys as the HUD names them, in the player's keyboard layout.
+    KeyLabels keyLabels;
+    // Where the window was before the full-screen key took it full screen.
+    std::optional<ScreenRect> windowedPlace;
 };
 
 // The parts of a frame, in the order they run; the benchmark reports the time of each.

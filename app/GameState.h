@@ -13,12 +13,13 @@ constexpr float degreesToRadians = 0.017453292f;
 // and the rules share. The one instance is `game`; the rules themselves are pure functions
 // that take the parts they need as arguments, so tests build their own GameState.
 struct GameState {
-    // Toggles, flipped on key release (F1 to F4, M).
+    // Toggles, flipped on key release (F1 to F4, M, H).
     bool wireframeMode = false;
     bool cullingEnabled = true;
     bool hudVisible = true;
     bool paused = false;
     bool muted = false;
+    bool controlsVisible = false;  // the panel of the keys over the game
 
     // Mouse orbit.
     bool leftButtonHeld = false;
@@ -52,6 +53,10 @@ struct GameState {
     // Rules.
     float timeLimit = 240.0f;  // grows while paused
     bool gameOver = false;
+    // Rounds of this sitting, kept in memory only.
+    bool firstRound = true;
+    float roundTime = -1.0f;  // seconds played when this round was won; negative until then
+    float bestTime = -1.0f;   // the shortest won round so far; negative before the first win
 
     // The robot controller's position, read back every stepped frame.
     glm::vec3 robotPosition{0.0f};

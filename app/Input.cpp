@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace {
 // The orbit gains and the fly input were tuned at 60 frames per second, the rate the physics
@@ -21,31 +22,45 @@ constexpr float stickYawRate = 120.0f;
 constexpr float stickPitchRate = 60.0f;
 }  // namespace
 
-KeyEffect handleKey(GameState& state, int key, int action) {
+KeyEffect handleKey(GameState& state, int key, int action, const KeyBindings& keys) {
     if (action != actionRelease) return KeyEffect::None;
-    switch (key) {
-        case keyEscape:
+    const std::optional<Action> bound = keys.actionOf(key);
+    return bound ? handleAction(state, *bound) : KeyEffect::None;
+}
+
+KeyEffect handleAction(GameState& state, Action action) {
+    switch (action) {
+        case Action::Quit:
             return KeyEffect::CloseWindow;
-        case keyF1:
+        case Action::Wireframe:
             state.wireframeMode = !state.wireframeMode;
             return KeyEffect::ApplyPolygonMode;
-        case keyF2:
+        case Action::Culling:
             state.cullingEnabled = !state.cullingEnabled;
             return KeyEffect::ApplyFaceCulling;
-        case keyF3:
+        case Action::Hud:
             state.hudVisible = !state.hudVisible;
             return KeyEffect::ToggleHud;
-        case keyF4:
+        case Action::Pause:
             state.paused = !state.paused;
             return KeyEffect::ToggleFreeFly;
-        case keyR:
+        case Action::Restart:
             return KeyEffect::RestartRound;
-        case keyM:
+        case Action::Mute:
             state.muted = !state.muted;
             return KeyEffect::ToggleMute;
-        default:
+        case Action::Controls:
+            state.controlsVisible = !state.controlsVisible;
+            return KeyEffect::ToggleControls;
+        case Action::Fullscreen:
+            return KeyEffect::ToggleFullscreen;
+        case Action::Forward:
+        case Action::Backward:
+        case Action::Left:
+        case Action::Right:
             return KeyEffect::None;
     }
+    return KeyEffect::None;
 }
 
 void handleMouseButton(GameState& state, int button, int action) {

@@ -2,11 +2,12 @@
 
 #include "app/GameState.h"
 #include "app/Gamepad.h"
+#include "app/Keys.h"
 
 // The input rules of the frame loop as pure functions over GameState. The GLFW callbacks and
 // the frame loop call them and carry out any OpenGL or window work that they ask for.
 
-// GLFW codes of the keys the callback acts on.
+// GLFW codes of the keys the callback acts on by default.
 constexpr int keyEscape = 256;
 constexpr int keyF1 = 290;
 constexpr int keyF2 = 291;
@@ -28,10 +29,17 @@ enum class KeyEffect {
     ToggleFreeFly,     // F4: the camera's free-fly flag flips together with the pause
     RestartRound,      // R: a new round (restartRound); nothing changes here
     ToggleMute,        // M: nothing outside GameState; the sound follows `muted`
+    ToggleControls,    // H: nothing outside GameState; the HUD shows the panel
+    ToggleFullscreen,  // F11: the window goes full screen, or back
 };
 
-// Acts only on releases: presses and repeats change nothing and return None.
-KeyEffect handleKey(GameState& state, int key, int action);
+// Acts only on releases, of a key bound to an action in `keys`: presses and repeats change
+// nothing and return None.
+KeyEffect handleKey(GameState& state, int key, int action, const KeyBindings& keys = {});
+
+// What an action's key does when it is released. The driving keys do nothing here: they are
+// polled.
+KeyEffect handleAction(GameState& state, Action action);
 
 // Only the left button (0) counts: press holds it, release lets go, repeat changes nothing.
 void handleMouseButton(GameState& state, int button, int action);

@@ -1,5 +1,6 @@
 #include "app/Rules.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "effects/Text.h"
@@ -28,6 +29,24 @@ void startNewRound(GameState& state) {
     state.flyForward = 0.0f;
     state.flyStrafe = 0.0f;
     state.robotPosition = start.robotPosition;
+    state.firstRound = false;
+    state.roundTime = start.roundTime;
+}
+
+float playedTime(const Countdown& countdown) {
+    return GameState{}.timeLimit - countdown.timeLeft;
+}
+
+void recordWin(GameState& state, const Countdown& countdown, bool won) {
+    if (!won || state.roundTime >= 0.0f) return;
+    state.roundTime = std::max(0.0f, playedTime(countdown));
+    if (state.bestTime < 0.0f || state.roundTime < state.bestTime) state.bestTime = state.roundTime;
+}
+
+std::string clockText(float seconds) {
+    const int whole = static_cast<int>(seconds);
+    const int rest = whole % 60;
+    return std::to_string(whole / 60) + (rest < 10 ? ":0" : ":") + std::to_string(rest);
 }
 
 std::string timeLeftText(const Countdown& countdown) {
@@ -63,19 +82,59 @@ bool statusLine(const GameState& state, const Countdown& countdown, bool won, in
     }
     return true;
 }
+
+// Light text over a dark shadow `offset` pixels right and down.
+void addShadowed(std::vector<HudLine>& lines, const std::string& text, float x, float y,
+                 float scale, float offset) {
+    lines.push_back({text, x + offset, y - offset, scale, black, false});
+    lines.push_back({text, x, y, scale, yellow, false});
+}
+
+// Every action with its keys in two columns, then the mouse, from `top` down.
+void addControlsPanel(std::vector<HudLine>& lines, const KeyLabels& keys, float top) {
+    constexpr float scale = 0.5f;
+    constexpr float rowHeight = 26.0f;
+    constexpr float labelX = 20.0f;
+    constexpr float keysX = 220.0f;
+    float y = top;
+    const auto row = [&](const std::string& label, const std::string& input) {
+        addShadowed(lines, label, labelX, y, scale, 1.0f);
+        addShadowed(lines, input, keysX, y, scale, 1.0f);
+        y -= rowHeight;
+    };
+    for (int action = 0; action < actionCount; ++action) {
+        row(actionLabel(static_cast<Action>(action)), keys.all(static_cast<Action>(action)));
+    }
+    row("Orbit the camera", "left mouse button + drag");
+    row("Zoom", "scroll wheel");
+}
 }  // namespace
 
 std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown, bool won,
-                              int windowWidth, int windowHeight) {
+                              int windowWidth, int windowHeight, const KeyLabels& keys) {
     std::vector<HudLine> lines;
-    lines.reserve(6);
+    lines.reserve(state.controlsVisible ? 70 : 10);
     HudLine status;
     if (statusLine(state, countdown, won, windowHeight, status)) lines.push_back(status);
-    if (roundEnded(won, state)) {
+    const bool ended = roundEnded(won, state);
+    if (ended) {
         const float y = static_cast<float>(windowHeight / 2 - 45);
-        const char* text = state.gamepadConnected ? playAgainWithGamepadText : playAgainText;
-        lines.push_back({text, 52.0f, y - 2.0f, 1.0f, black, false});
-        lines.push_back({text, 50.0f, y, 1.0f, yellow, false});
+        const std::string padButton = state.gamepadConnected ? " or A" : "";
+        addShadowed(lines, "Press " + keys.first(Action::Restart) + padButton + " to play again",
+                    50.0f, y, 1.0f, 2.0f);
+        if (won && state.roundTime >= 0.0f) {
+            addShadowed(
+                lines,
+                "Time: " + clockText(state.roundTime) + "   Best: " + clockText(state.bestTime),
+                50.0f, y - 45.0f, 1.0f, 2.0f);
+        }
+    }
+    const float underStatus = static_cast<float>(windowHeight - 80);
+    if (state.controlsVisible) {
+        addControlsPanel(lines, keys, underStatus - 20.0f);
+    } else if (state.firstRound && !ended && playedTime(countdown) < controlsHintSeconds) {
+        addShadowed(lines, "Press " + keys.first(Action::Controls) + " for the controls", 20.0f,
+                    underStatus, 0.5f, 1.0f);
     }
 
     lines.push_back(

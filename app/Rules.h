@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/GameState.h"
+#include "app/Keys.h"
 
 class Shader;
 
@@ -31,9 +32,21 @@ inline bool roundEnded(bool won, const GameState& state) {
 }
 
 // The rules' side of a new round: the full time limit, not over, not paused, the robot at rest
-// facing heading 0 with the orbit behind it. What the player chose to see (wireframe, culling,
-// HUD), the clock and the frame counts go on as they were.
+// facing heading 0 with the orbit behind it, no longer the first round, not won. What the player
+// chose to see (wireframe, culling, HUD, the controls), the clock, the frame counts and the best
+// time go on as they were.
 void startNewRound(GameState& state);
+
+// Seconds of the round played so far: the countdown's full length less the time left, so that
+// paused time does not count.
+float playedTime(const Countdown& countdown);
+
+// In the first frame that finds the round won, keeps the time it took as `roundTime` and the
+// shortest such time of the sitting as `bestTime`.
+void recordWin(GameState& state, const Countdown& countdown, bool won);
+
+// Whole minutes and seconds, "2:03" for 123.9 s.
+std::string clockText(float seconds);
 
 // One line of heads-up text in window pixels (origin bottom-left).
 struct HudLine {
@@ -48,16 +61,21 @@ struct HudLine {
 // "Time left: 03:05" for 185.4 s.
 std::string timeLeftText(const Countdown& countdown);
 
-// The line under the end text once the round has ended.
+// The line under the end text once the round has ended, with the game's own keys.
 inline const char* const playAgainText = "Press R to play again";
-inline const char* const playAgainWithGamepadText = "Press R or A to play again";
 
-// The heads-up lines of one frame, in drawing order: the status line (if any), once the round
-// has ended the invitation to play again, naming A too while a gamepad is connected (a dark shadow,
-// then the text over it, so that it reads on the white sky and on the arena alike), the frames per
-// second, the frame number and the speed read-out at the right edge.
+// How long the first round tells the player which key shows the controls.
+constexpr float controlsHintSeconds = 10.0f;
+
+// The heads-up lines of one frame, in drawing order: the status line (if any); once the round
+// has ended the invitation to play again, naming A too while a gamepad is connected, and once it
+// is won its time and the best time (each a dark shadow, then the text over it, so that it reads
+// on the white sky and on the arena alike); in the first seconds of the first round the hint for
+// the controls, or the controls panel while it is shown; the frames per second, the frame number
+// and the speed read-out at the right edge. Keys are named as in `keys`.
 std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown, bool won,
-                              int windowWidth, int windowHeight);
+                              int windowWidth, int windowHeight,
+                              const KeyLabels& keys = defaultKeyLabels());
 
 // Draws the lines with the text shader, leaving no program current afterwards.
 void drawHud(Shader& textShader, const std::vector<HudLine>& lines);

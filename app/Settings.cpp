@@ -1,90 +1,213 @@
 #include "app/Settings.h"
 
 #include <INIReader.h>
+#include <ini.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace {
-// A value read from the file that the program cannot use: it is treated as missing, so its
-// default stands, and one line names the key and the value as written.
+// Where the values come from: the file named in messages (empty for the shipped file, whose
+// lines name none), and the values that a key the file lacks, or cannot set, keeps.
+struct Source {
+    const INIReader& reader;
+    const Settings& base;
+    std::string where;  // follows the section's name in messages: "" or " of 'FILE'"
+};
+
+// A value read from the file that the program cannot use: it is treated as missing, so the
+// value it would have overridden stands, and one line names the key and the value as written.
 template <typename Value>
-void rejectSetting(const INIReader& reader, const char* section, const char* key, Value& value,
+void rejectSetting(const Source& source, const char* section, const char* key, Value& value,
                    Value fallback) {
-    std::cout << "ERROR: Setting '" << key << "' in [" << section << "] cannot be used: '"
-              << reader.Get(section, key, "") << "'. Using the default " << fallback << " instead."
-              << std::endl;
+    std::cout << "ERROR: Setting '" << key << "' in [" << section << "]" << source.where
+              << " cannot be used: '" << quotedForConsole(source.reader.Get(section, key, ""))
+              << "'. Using " << (source.where.empty() ? "the default " : "") << fallback
+              << " instead." << std::endl;
     value = fallback;
 }
 
 // Reads a window size: a whole number above zero that fits an int.
-int readSize(const INIReader& reader, const char* key, int fallback) {
-    const long value = reader.GetInteger("window", key, fallback);
+int readSize(const Source& source, const char* key, int fallback) {
+    const long value = source.reader.GetInteger("window", key, fallback);
     if (value > 0 && value <= INT_MAX) return static_cast<int>(value);
     int size = fallback;
-    rejectSetting(reader, "window", key, size, fallback);
+    rejectSetting(source, "window", key, size, fallback);
     return size;
 }
 
-// Reads a real that must be finite and satisfy `usable`. The default itself is never refused
-// here: far's default can only fail against a near that was read, and near is refused then.
+// Reads a real that must be finite and satisfy `usable`. The fallback itself is never refused
+// here: far's can only fail against a near that was read, and near is refused then.
 template <typename Usable>
-double readReal(const INIReader& reader, const char* section, const char* key, double fallback,
+double readReal(const Source& source, const char* section, const char* key, double fallback,
                 Usable usable) {
-    double value = reader.GetReal(section, key, fallback);
+    double value = source.reader.GetReal(section, key, fallback);
     const bool usableValue = std::isfinite(value) && usable(value);
-    if (!usableValue && value != fallback) rejectSetting(reader, section, key, value, fallback);
+    if (!usableValue && value != fallback) rejectSetting(source, section, key, value, fallback);
     return value;
 }
 
 // The frame pacing keys of [window]: a swap interval of 1 with vsync, and a cap on the frames
 // started per second (0 for none).
-void readFramePacing(const INIReader& reader, Settings& settings) {
-    settings.vsync = reader.GetBoolean("window", "vsync", settings.vsync);
-    const long maxFps = reader.GetInteger("window", "max_fps", settings.maxFps);
+void readFramePacing(const Source& source, Settings& settings) {
+    settings.vsync = source.reader.GetBoolean("window", "vsync", source.base.vsync);
+    const long maxFps = source.reader.GetInteger("window", "max_fps", source.base.maxFps);
     if (maxFps >= 0 && maxFps <= INT_MAX) {
         settings.maxFps = static_cast<int>(maxFps);
     } else {
-        rejectSetting(reader, "window", "max_fps", settings.maxFps, Settings{}.maxFps);
+        rejectSetting(source, "window", "max_fps", settings.maxFps, source.base.maxFps);
     }
 }
 
 // The sound's volume in [audio]: 0 (silent) to 1.
-double readVolume(const INIReader& reader, double fallback) {
-    return readReal(reader, "audio", "volume", fallback,
+double readVolume(const Source& source) {
+    return readReal(source, "audio", "volume", source.base.volume,
                     [](double volume) { return volume >= 0.0 && volume <= 1.0; });
 }
 
-// Fetches the values from a parsed file.
-Settings readSettings(const INIReader& reader) {
-    Settings settings;
+std::string lowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Collects the [keys] lines for readKeyBindings; the INI reader cannot list a section's names.
+int collectKeyEntry(void* user, const char* section, const char* name, const char* value) {
+    if (lowerCase(section) != "keys") return 1;
+    auto& entries = *static_cast<KeyEntries*>(user);
+    const std::string key = lowerCase(name);
+    for (auto& entry : entries) {
+        if (entry.first == key) {
+            entry.second += std::string("\n") + value;
+            return 1;
+        }
+    }
+    entries.emplace_back(key, value);
+    return 1;
+}
+
+KeyEntries keyEntriesOfText(const std::string& text) {
+    KeyEntries entries;
+    ini_parse_string(text.c_str(), collectKeyEntry, &entries);
+    return entries;
+}
+
+// Fetches the values from a parsed file over those of `source.base`.
+Settings readSettings(const Source& source, const KeyEntries& keyEntries) {
+    const INIReader& reader = source.reader;
+    const Settings& base = source.base;
+    Settings settings = base;
     // Values that would end in a failed window or a projection that shows nothing (a size of
     // zero or less, a field of view outside (0, 180), near not above zero, far not beyond near,
     // infinities and NaNs) are treated as missing.
-    const Settings defaults;
-    settings.width = readSize(reader, "width", defaults.width);
-    settings.height = readSize(reader, "height", defaults.height);
+    settings.width = readSize(source, "width", base.width);
+    settings.height = readSize(source, "height", base.height);
     settings.refreshRate =
-        static_cast<int>(reader.GetInteger("window", "refresh_rate", settings.refreshRate));
-    settings.fullscreen = reader.GetBoolean("window", "fullscreen", settings.fullscreen);
-    settings.title = reader.Get("window", "title", settings.title);
+        static_cast<int>(reader.GetInteger("window", "refresh_rate", base.refreshRate));
+    settings.fullscreen = reader.GetBoolean("window", "fullscreen", base.fullscreen);
+    settings.title = reader.Get("window", "title", base.title);
     const auto any = [](double) { return true; };
-    settings.brightness = readReal(reader, "window", "brightness", defaults.brightness, any);
-    settings.fov = readReal(reader, "camera", "fov", defaults.fov,
+    settings.brightness = readReal(source, "window", "brightness", base.brightness, any);
+    settings.fov = readReal(source, "camera", "fov", base.fov,
                             [](double fov) { return fov > 0.0 && fov < 180.0; });
-    settings.nearPlane = readReal(reader, "camera", "near", defaults.nearPlane,
+    settings.nearPlane = readReal(source, "camera", "near", base.nearPlane,
                                   [](double nearPlane) { return nearPlane > 0.0; });
     settings.farPlane =
-        readReal(reader, "camera", "far", defaults.farPlane,
+        readReal(source, "camera", "far", base.farPlane,
                  [&settings](double farPlane) { return farPlane > settings.nearPlane; });
-    // A near distance beyond even the default far one cannot stand either.
+    // A near distance beyond even the far one it falls back on cannot stand either.
     if (settings.farPlane <= settings.nearPlane) {
-        rejectSetting(reader, "camera", "near", settings.nearPlane, defaults.nearPlane);
+        rejectSetting(source, "camera", "near", settings.nearPlane, base.nearPlane);
     }
-    readFramePacing(reader, settings);
-    settings.volume = readVolume(reader, defaults.volume);
+    readFramePacing(source, settings);
+    settings.volume = readVolume(source);
+    settings.keys = readKeyBindings(base.keys, keyEntries, source.where);
     return settings;
+}
+
+// The player's file as read, or nothing: silently when there is none, with one line when it
+// cannot be read.
+constexpr long playerFileLimit = 1 << 20;
+
+std::optional<std::string> readPlayerFile(const std::string& path) {
+    const auto fail = [&path](const std::string& why) {
+        std::cout << "ERROR: Failed to load '" << quotedForConsole(path, path.size())
+                  << "': " << why << ". Playing without it." << std::endl;
+        return std::optional<std::string>();
+    };
+    const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!file) {
+        if (errno == ENOENT || errno == ENOTDIR) return {};
+        return fail(std::strerror(errno));
+    }
+    struct stat status {};
+    if (fstat(fileno(file.get()), &status) != 0) return fail(std::strerror(errno));
+    if (!S_ISREG(status.st_mode)) return fail("not a file");
+    if (status.st_size > playerFileLimit) return fail("larger than 1 MiB");
+    std::string text(static_cast<std::size_t>(status.st_size), '\0');
+    if (std::fread(text.data(), 1, text.size(), file.get()) != text.size()) {
+        return fail(std::ferror(file.get()) ? std::strerror(errno) : "shorter than it was");
+    }
+    return text;
+}
+
+int ignoreEntry(void*, const char*, const char*, const char*) {
+    return 1;
+}
+
+std::string joinedLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + '\n';
+    return text;
+}
+
+// Reports the lines of the player's file that the INI reader cannot take and returns the text
+// with each of them emptied, the line count unchanged. A line too long for the reader would be
+// read in pieces, and the line numbers after it would be off; so would a zero byte, where the
+// reader stops.
+std::string withoutBadLines(const std::string& text, const std::string& path) {
+    constexpr std::size_t longestLine = INI_MAX_LINE - 2;
+    constexpr int reportedLines = 10;
+    const std::string file = "'" + quotedForConsole(path, path.size()) + "'";
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+        const std::string& line = lines.back();
+        if (line.size() > longestLine) {
+            std::cout << "ERROR: Line " << lines.size() << " of " << file << " is longer than "
+                      << longestLine << " characters. It is skipped." << std::endl;
+            lines.back().clear();
+        } else if (line.find('\0') != std::string::npos) {
+            std::cout << "ERROR: Line " << lines.size() << " of " << file
+                      << " is not a setting. It is skipped." << std::endl;
+            lines.back().clear();
+        }
+    }
+    // The reader names only the first line it cannot parse; empty it and ask again.
+    for (int reported = 0;; ++reported) {
+        const std::string kept = joinedLines(lines);
+        const int line = ini_parse_string(kept.c_str(), ignoreEntry, nullptr);
+        if (line <= 0 || static_cast<std::size_t>(line) > lines.size()) return kept;
+        if (reported == reportedLines) {
+            std::cout << "ERROR: More lines of " << file << " are not settings. They are skipped."
+                      << std::endl;
+            return kept;
+        }
+        std::cout << "ERROR: Line " << line << " of " << file << " is not a setting. It is skipped."
+                  << std::endl;
+        lines[static_cast<std::size_t>(line - 1)].clear();
+    }
 }
 }  // namespace
 
@@ -97,11 +220,38 @@ Settings loadSettings(const std::string& path) {
                   << std::endl;
         return Settings{};
     }
-    return readSettings(reader);
+    KeyEntries keyEntries;
+    ini_parse(path.c_str(), collectKeyEntry, &keyEntries);
+    return readSettings({reader, Settings{}, ""}, keyEntries);
 }
 
 Settings settingsFromText(const std::string& text) {
-    return readSettings(INIReader(text.data(), text.size()));
+    return readSettings({INIReader(text.data(), text.size()), Settings{}, ""},
+                        keyEntriesOfText(text));
+}
+
+std::string playerSettingsPath(const char* xdgConfigHome, const char* home) {
+    const auto absolute = [](const char* path) { return path != nullptr && path[0] == '/'; };
+    const auto withoutSlashAtEnd = [](std::string folder) {
+        while (!folder.empty() && folder.back() == '/') folder.pop_back();
+        return folder;
+    };
+    if (absolute(xdgConfigHome)) return withoutSlashAtEnd(xdgConfigHome) + "/tessel/settings.ini";
+    if (absolute(home)) return withoutSlashAtEnd(home) + "/.config/tessel/settings.ini";
+    return "";
+}
+
+Settings loadPlayerSettings(const Settings& shipped, const std::string& path) {
+    const std::optional<std::string> text = readPlayerFile(path);
+    return text ? playerSettingsFromText(shipped, *text, path) : shipped;
+}
+
+Settings playerSettingsFromText(const Settings& shipped, const std::string& text,
+                                const std::string& path) {
+    const std::string kept = withoutBadLines(text, path);
+    const INIReader reader(kept.data(), kept.size());
+    return readSettings({reader, shipped, " of '" + quotedForConsole(path, path.size()) + "'"},
+                        keyEntriesOfText(kept));
 }
 
 glm::mat4 buildProjection(const Settings& settings) {

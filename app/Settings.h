@@ -3,6 +3,8 @@
 #include <glm/mat4x4.hpp>
 #include <string>
 
+#include "app/Keys.h"
+
 // Where start-up reads its settings, relative to the working directory.
 inline const char* const settingsPath = "assets/settings.ini";
 
@@ -22,6 +24,8 @@ struct Settings {
     // Frame pacing; without these keys the loop neither waits for the display nor caps itself.
     bool vsync = false;  // a swap interval of 1
     int maxFps = 0;      // frames started per second at most; 0 for no cap
+
+    KeyBindings keys;  // [keys]
 };
 
 // Reads the settings file at `path`. A missing or unreadable file prints one ERROR line and
@@ -34,6 +38,23 @@ Settings loadSettings(const std::string& path);
 
 // The same rules over the text of a settings file already in memory.
 Settings settingsFromText(const std::string& text);
+
+// The player's own settings file: $XDG_CONFIG_HOME/tessel/settings.ini, or
+// $HOME/.config/tessel/settings.ini where XDG_CONFIG_HOME is unset, empty or not an absolute
+// path (null for an unset variable). Empty when neither gives an absolute path.
+std::string playerSettingsPath(const char* xdgConfigHome, const char* home);
+
+// Reads the player's file at `path` over `shipped`: each key it holds overrides the shipped
+// value, and a key it lacks keeps it. The checks are the shipped file's, each ERROR line naming
+// the file; a key the player's file cannot set keeps its shipped value. A missing file is
+// silent. A file that cannot be read (not a file, unreadable, over 1 MiB) costs one line, and
+// so does each line the INI reader cannot parse (at most ten, then one line for the rest) or
+// that is too long for it. The file is only ever read.
+Settings loadPlayerSettings(const Settings& shipped, const std::string& path);
+
+// The same over the text of the player's file already in memory; `path` names it in messages.
+Settings playerSettingsFromText(const Settings& shipped, const std::string& text,
+                                const std::string& path);
 
 // The right-handed OpenGL perspective projection for the settings' field of view, clip
 // distances and the window's aspect ratio. Built once; the window cannot be resized.

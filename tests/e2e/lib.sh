@@ -16,6 +16,14 @@ WINDOW_ID=""
 
 source "$SOURCE_DIR/tools/xvfb.sh"
 
+# The game reads the player's own settings from $XDG_CONFIG_HOME/tessel/settings.ini (or
+# ~/.config/tessel/settings.ini). Every run points both at empty folders of its own, so that a
+# developer's own file never changes what a test sees; a test of the player's file sets
+# XDG_CONFIG_HOME itself. Caches (Mesa's compiled shaders) stay where they were.
+[ -n "${HOME:-}" ] && export XDG_CACHE_HOME=${XDG_CACHE_HOME:-$HOME/.cache}
+mkdir -p "$WORK_DIR/home" "$WORK_DIR/config"
+export HOME="$WORK_DIR/home" XDG_CONFIG_HOME="$WORK_DIR/config"
+
 # The game plays its sound into OpenAL Soft's null output: the same code runs on a machine with a
 # sound card or without one, and no test makes a noise. A test that listens chooses the wave
 # writer instead (test_sound.sh).

@@ -44,6 +44,9 @@ DDS_FILES = {
     "truncated_data.dds": dds(256, 256, linear_size=32768, data_bytes=100),
 }
 
+ACTIONS = ["forward", "backward", "left", "right", "pause", "hud", "wireframe", "culling",
+           "restart", "mute", "quit", "controls", "fullscreen"]
+
 SETTINGS_FILES = {
     "all_keys.ini": "[window]\nwidth=1024\nheight=768\nrefresh_rate=144\nfullscreen=true\n"
     "title=Arena\nbrightness=2.5\n[camera]\nfov=75\nnear=0.5\nfar=250\n",
@@ -56,6 +59,15 @@ SETTINGS_FILES = {
     "malformed_lines.ini": "[window\nwidth\n=800\n[camera]]\nfov==60\n;comment\n#x\n",
     "binary_junk.ini": "\x00\xff\xfe[\x01]\n\x7f=\x80\n" * 4,
     "long_line.ini": "[window]\ntitle=" + "T" * 3000 + "\n",
+    # [keys], as the shipped file or a player's own.
+    "keys_valid.ini": "[keys]\nforward = Up\npause = W\nhud = F4, kp5\nrestart = /, Comma\n",
+    "keys_overlong_names.ini": "[keys]\nforward = " + "W" * 190 + "\n" + "x" * 150 + " = Up\n"
+    "pause = F" + "1" * 150 + "\n",
+    "keys_control_bytes.ini": "[keys]\nforward = \x1b[2J, \x07\npause = F\x004\n\x01 = W\n"
+    "hud = \x7f\x9b\n",
+    "keys_1000_bindings.ini": "[keys]\n" + "".join(
+        "%s = %s\n" % (ACTIONS[i % len(ACTIONS)], chr(ord("A") + i % 26)) for i in range(1000)),
+    "keys_one_key_for_every_action.ini": "[keys]\n" + "".join("%s = W\n" % a for a in ACTIONS),
 }
 
 

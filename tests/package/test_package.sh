@@ -161,7 +161,8 @@ if [ -f "$manpage" ]; then
     for heading in CONTROLS FILES "EXIT STATUS"; do
         grep -qx "$heading" <<<"$text" || fail "the man page has no $heading section"
     done
-    for phrase in Escape /etc/tessel/settings.ini fullscreen volume; do
+    for phrase in Escape F11 /etc/tessel/settings.ini "~/.config/tessel/settings.ini" XDG_CONFIG_HOME \
+        "[keys]" fullscreen volume; do
         grep -qF -- "$phrase" <<<"$text" || fail "the man page does not mention $phrase"
     done
 else

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/Rules.h"
+#include "app/Settings.h"
 
 namespace {
 constexpr int width = 800;
@@ -215,4 +219,33 @@ TEST(RulesTest, HiddenHudStillRunsTheRules) {
     state.hudVisible = false;
     playUntilOver(state, 0.25f, -1.0f, -1.0f, 1000.0f);
     EXPECT_TRUE(state.gameOver);
+}
+
+TEST(HudTest, TheBoundKeysAreShownAndAWonRoundShowsItsTimeAndTheBest) {
+    GameState state;
+    const auto shows = [&state](float now, bool won, const std::string& text,
+                                const KeyLabels& keys = defaultKeyLabels()) {
+        const auto lines =
+            hudLines(state, runCountdown(state, now, 0.0f), won, width, height, keys);
+        return std::any_of(lines.begin(), lines.end(),
+                           [&text](const HudLine& line) { return line.text == text; });
+    };
+    EXPECT_TRUE(shows(9.5f, false, "Press H for the controls"));
+    // The keys shown are the ones bound.
+    const KeyLabels rebound = keyLabels(settingsFromText("[keys]\nrestart=N\ncontrols=F9\n").keys);
+    EXPECT_TRUE(shows(5.0f, false, "Press F9 for the controls", rebound));
+    EXPECT_TRUE(shows(5.0f, true, "Press N to play again", rebound));
+
+    // Three rounds won in 150, 130 and 170 s of play: the first frame of a win counts.
+    for (const float played : {150.0f, 130.0f, 170.0f}) {
+        startNewRound(state);
+        state.paused = true;
+        state.frameTime = 30.0f;  // paused for 30 s, which do not count
+        runCountdown(state, 30.0f, 0.0f);
+        state.paused = false;
+        recordWin(state, runCountdown(state, played + 30.0f, 0.0f), true);
+        recordWin(state, runCountdown(state, played + 40.0f, 0.0f), true);
+    }
+    EXPECT_FALSE(shows(9.0f, false, "Press H for the controls"));  // in the first round only
+    EXPECT_TRUE(shows(200.0f, true, "Time: 2:50   Best: 2:10"));
 }
