@@ -202,8 +202,8 @@ GLFWwindow* openWindow(const Settings& settings) {
         glfwCreateWindow(settings.width, settings.height, settings.title.c_str(), monitor, nullptr);
     if (window == nullptr) failStartUp("Failed to create window");
     glfwMakeContextCurrent(window);
-    // Set either way: some drivers wait for the display unless told not to.
-    glfwSwapInterval(settings.vsync ? 1 : 0);
+    // Set either way when the settings say: some drivers wait for the display unless told not to.
+    if (settings.vsync) glfwSwapInterval(*settings.vsync ? 1 : 0);
     return window;
 }
 

@@ -60,7 +60,10 @@ double readReal(const Source& source, const char* section, const char* key, doub
 // The frame pacing keys of [window]: a swap interval of 1 with vsync, and a cap on the frames
 // started per second (0 for none).
 void readFramePacing(const Source& source, Settings& settings) {
-    settings.vsync = source.reader.GetBoolean("window", "vsync", source.base.vsync);
+    // A value the reader cannot take as a boolean reads back as whichever default it is given.
+    const bool asTrue = source.reader.GetBoolean("window", "vsync", true);
+    const bool asFalse = source.reader.GetBoolean("window", "vsync", false);
+    settings.vsync = asTrue == asFalse ? std::optional<bool>(asTrue) : source.base.vsync;
     const long maxFps = source.reader.GetInteger("window", "max_fps", source.base.maxFps);
     if (maxFps >= 0 && maxFps <= INT_MAX) {
         settings.maxFps = static_cast<int>(maxFps);

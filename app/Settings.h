@@ -1,6 +1,7 @@
 #pragma once
 
 #include <glm/mat4x4.hpp>
+#include <optional>
 #include <string>
 
 #include "app/Keys.h"
@@ -21,8 +22,9 @@ struct Settings {
     double farPlane = 100.0;
     double volume = 1.0;  // [audio]: 0 silent to 1 full
 
-    // Frame pacing; without these keys the loop neither waits for the display nor caps itself.
-    bool vsync = false;  // a swap interval of 1
+    // Frame pacing. vsync true is a swap interval of 1, false one of 0; without the key the game
+    // sets none and the driver's own choice stands. Without max_fps the loop does not cap itself.
+    std::optional<bool> vsync;
     int maxFps = 0;      // frames started per second at most; 0 for no cap
 
     KeyBindings keys;  // [keys]

@@ -31,7 +31,7 @@ void expectDefaults(const Settings& s) {
     EXPECT_EQ(s.fov, 60.0);
     EXPECT_EQ(s.nearPlane, static_cast<double>(0.1f));
     EXPECT_EQ(s.farPlane, 100.0);
-    EXPECT_FALSE(s.vsync);
+    EXPECT_EQ(s.vsync, std::nullopt);
     EXPECT_EQ(s.maxFps, 0);
     EXPECT_EQ(s.volume, 1.0);
 }
@@ -64,7 +64,7 @@ TEST(Settings, ShippedFileHoldsTheDefaultsButVsyncAndTheFarDistance) {
     EXPECT_EQ(settings.maxFps, 0);
     // The game as shipped waits for the display, and sees the whole arena from the end view
     // 120 above the floor and from any corner.
-    EXPECT_TRUE(settings.vsync);
+    EXPECT_EQ(settings.vsync, true);
     EXPECT_EQ(settings.farPlane, 200.0);
 }
 
@@ -73,8 +73,11 @@ TEST(Settings, FramePacingKeys) {
         SettingsFile file("[window]\nvsync=true\nmax_fps=144\n");
         Settings s;
         EXPECT_EQ(loadQuietly(file.path, s), "");
-        EXPECT_TRUE(s.vsync);
+        EXPECT_EQ(s.vsync, true);
         EXPECT_EQ(s.maxFps, 144);
+        SettingsFile off("[window]\nvsync=false\n");
+        EXPECT_EQ(loadQuietly(off.path, s), "");
+        EXPECT_EQ(s.vsync, false);
     }
     {
         SettingsFile file("[window]\nvsync=maybe\nmax_fps=-5\n");
