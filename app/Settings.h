@@ -25,7 +25,7 @@ struct Settings {
     // Frame pacing. vsync true is a swap interval of 1, false one of 0; without the key the game
     // sets none and the driver's own choice stands. Without max_fps the loop does not cap itself.
     std::optional<bool> vsync;
-    int maxFps = 0;      // frames started per second at most; 0 for no cap
+    int maxFps = 0;  // frames started per second at most; 0 for no cap
 
     KeyBindings keys;  // [keys]
 };
