@@ -231,7 +231,7 @@ DriveResult moveRobotAndBall(Scene& scene) {
     return drive;
 }
 
-// What this frame's physics step did that can be heard; nothing in a frame without one.
+// What this frame's physics steps and drive did that can be heard; nothing while paused.
 struct StepOutcome {
     StepMowing mowing;
     DriveResult drive;
@@ -376,8 +376,10 @@ void runFrame(GameSession& s, FrameObserver* observer) {
 
     StepOutcome step;
     if (!game.paused) {
-        stepPhysics();
-        step.mowing = gSimulationEvents.mownInLastStep();
+        // The world runs the fixed steps this frame's time owes it (none, one or several); the
+        // robot follows the frame time itself.
+        advancePhysics(game.frameTime);
+        step.mowing = gSimulationEvents.mownInLastAdvance();
         phaseDone(FramePhase::PhysicsStep);
         step.drive = moveRobotAndBall(scene);
         phaseDone(FramePhase::RobotAndBall);

@@ -51,7 +51,7 @@ struct GameState {
     float timeLimit = 240.0f;  // grows while paused
     bool gameOver = false;
 
-    // The robot controller's position, read back every stepped frame.
+    // The robot controller's position, read back every frame that is not paused.
     glm::vec3 robotPosition{0.0f};
 };
 

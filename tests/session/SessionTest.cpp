@@ -121,7 +121,9 @@ TEST_F(Session, RestartingBringsBackTheStartOfTheRoundAndLeaksNothing) {
 
     const int frameNumber = game.frameNumber;
     const float now = driver->clock;
+    gPhysics->setOwedTime(0.01f);
     restartRound(*session, now);
+    EXPECT_EQ(gPhysics->owedTime(), 0.0f);
     EXPECT_EQ(standingTiles(*session), 2288);
     EXPECT_EQ(awakeSmoke(*session), 0);
     EXPECT_FALSE(game.paused);
