@@ -385,28 +385,28 @@ void runFrame(GameSession& s, FrameObserver* observer) {
         phaseDone(FramePhase::RobotAndBall);
     }
 
-    // Grass fields: draw the arena field, then the plateau field, each nearest the camera first
-    // (the camera of the last frame, whose uniforms the grass program still has); won when both
-    // drew none.
-    const bool arenaCleared = s.arenaField->draw(camera.getPosition());
-    const bool plateauCleared = s.plateauField->draw(camera.getPosition());
-    const bool won = roundWon(arenaCleared, plateauCleared);
-    phaseDone(FramePhase::GrassFields);
-
+    // Won when both grass fields are mown, decided before the camera.
+    const bool won =
+        roundWon(isFieldMown(s.arenaField->getTiles()), isFieldMown(s.plateauField->getTiles()));
     const bool gameEnded = won || game.gameOver;
     // Once the game has ended the robot hangs high above the arena and the camera looks
     // straight down on it.
     if (gameEnded) parkRobot();
     updateCamera(gameEnded, cursor);
+    setPerFrameUniforms(s.grassShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
+    setPerFrameUniforms(s.sceneShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
     phaseDone(FramePhase::CameraAndUniforms);
+
+    // Everything is drawn through this frame's camera: the grass fields (the arena's, then the
+    // plateau's, each nearest the camera first), the robot unless the game has ended, the arena
+    // and the ball.
+    s.arenaField->draw(camera.getPosition());
+    s.plateauField->draw(camera.getPosition());
+    phaseDone(FramePhase::GrassFields);
     if (!gameEnded) {
         drawRobot(scene);
         phaseDone(FramePhase::SceneDrawables);
     }
-
-    setPerFrameUniforms(s.grassShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
-    setPerFrameUniforms(s.sceneShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
-    phaseDone(FramePhase::CameraAndUniforms);
     drawArena(scene);
     phaseDone(FramePhase::SceneDrawables);
 

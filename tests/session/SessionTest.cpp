@@ -191,3 +191,40 @@ TEST_F(Session, AnEndedRoundShowsTheWholeArenaFromAbove) {
         session.reset();
     }
 }
+
+namespace {
+// The view each program holds as the grass and the robot (the first scene drawables) are drawn.
+struct DrawnViews : Driver {
+    using Driver::Driver;
+    void phaseDone(FramePhase phase) override {
+        const auto view = [](const Shader& shader) {
+            glm::mat4 m(0.0f);
+            const GLuint program = shader.getProgram();
+            glGetUniformfv(program, glGetUniformLocation(program, "viewProjMatrix"), &m[0][0]);
+            return m;
+        };
+        if (phase == FramePhase::GrassFields) grass = view(*s->grassShader);
+        if (phase == FramePhase::SceneDrawables && ++reports == 1) robot = view(*s->sceneShader);
+    }
+    const GameSession* s = nullptr;
+    glm::mat4 grass{0.0f}, robot{0.0f};
+    int reports = 0;
+};
+}  // namespace
+
+TEST_F(Session, EveryFrameDrawsTheGrassAndTheRobotThroughItsOwnCamera) {
+    start(settingsFromText("[window]\nwidth=320\nheight=240\n"));
+    DrawnViews views(session->startTime);
+    views.s = session.get();
+    views.keys = {true, true, false, false};  // W and A: the camera turns every frame
+    // From the first frame on, and after R takes the camera from the end view back to the robot.
+    for (int frame = 0; frame < 8; ++frame) {
+        if (frame == 4) game.timeLimit = 0.0f;
+        if (frame == 6) restartRound(*session, views.clock);
+        views.reports = 0;
+        runFrame(*session, &views);
+        const glm::mat4 own = session->projection * camera.getViewMatrix();
+        EXPECT_EQ(views.grass, own) << "frame " << frame;
+        EXPECT_EQ(views.robot, own) << "frame " << frame;
+    }
+}
