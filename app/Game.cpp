@@ -296,7 +296,7 @@ DriveResult moveRobotAndBall(Scene& scene) {
     return drive;
 }
 
-// What this frame's physics step did that can be heard; nothing in a frame without one.
+// What this frame's physics steps and drive did that can be heard; nothing while paused.
 struct StepOutcome {
     StepMowing mowing;
     DriveResult drive;
@@ -481,35 +481,37 @@ void runFrame(GameSession& s, FrameObserver* observer) {
 
     StepOutcome step;
     if (!game.paused) {
-        stepPhysics();
-        step.mowing = gSimulationEvents.mownInLastStep();
+        // The world runs the fixed steps this frame's time owes it (none, one or several); the
+        // robot follows the frame time itself.
+        advancePhysics(game.frameTime);
+        step.mowing = gSimulationEvents.mownInLastAdvance();
         phaseDone(FramePhase::PhysicsStep);
         step.drive = moveRobotAndBall(scene);
         phaseDone(FramePhase::RobotAndBall);
     }
 
-    // Grass fields: draw the arena field, then the plateau field, each nearest the camera first
-    // (the camera of the last frame, whose uniforms the grass program still has); won when both
-    // drew none.
-    const bool arenaCleared = s.arenaField->draw(camera.getPosition());
-    const bool plateauCleared = s.plateauField->draw(camera.getPosition());
-    const bool won = roundWon(arenaCleared, plateauCleared);
-    phaseDone(FramePhase::GrassFields);
-
+    // Won when both grass fields are mown, decided before the camera.
+    const bool won =
+        roundWon(isFieldMown(s.arenaField->getTiles()), isFieldMown(s.plateauField->getTiles()));
     const bool gameEnded = won || game.gameOver;
     // Once the game has ended the robot hangs high above the arena and the camera looks
     // straight down on it.
     if (gameEnded) parkRobot();
     updateCamera(gameEnded, cursor);
+    setPerFrameUniforms(s.grassShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
+    setPerFrameUniforms(s.sceneShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
     phaseDone(FramePhase::CameraAndUniforms);
+
+    // Everything is drawn through this frame's camera: the grass fields (the arena's, then the
+    // plateau's, each nearest the camera first), the robot unless the game has ended, the arena
+    // and the ball.
+    s.arenaField->draw(camera.getPosition());
+    s.plateauField->draw(camera.getPosition());
+    phaseDone(FramePhase::GrassFields);
     if (!gameEnded) {
         drawRobot(scene);
         phaseDone(FramePhase::SceneDrawables);
     }
-
-    setPerFrameUniforms(s.grassShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
-    setPerFrameUniforms(s.sceneShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
-    phaseDone(FramePhase::CameraAndUniforms);
     drawArena(scene);
     phaseDone(FramePhase::SceneDrawables);
 

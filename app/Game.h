@@ -69,10 +69,10 @@ struct GameSession {
 // The parts of a frame, in the order they run; the benchmark reports the time of each.
 enum class FramePhase {
     FrameStart,         // off-screen target bound, cleared, mouse orbit read
-    PhysicsStep,        // the world advanced, trigger and contact events handled
-    RobotAndBall,       // the robot driven and placed, the ball pushed
+    PhysicsStep,        // the world's steps run, trigger and contact events handled
+    RobotAndBall,       // the robot driven and placed, the ball's pose read
+    CameraAndUniforms,  // won decided, the camera updated, the per-frame uniforms uploaded
     GrassFields,        // both fields drawn
-    CameraAndUniforms,  // the camera updated, the per-frame uniforms uploaded
     SceneDrawables,     // the robot and the arena drawn
     Smoke,
     PostProcessing,  // the edge pass into the window

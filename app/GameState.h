@@ -58,7 +58,7 @@ struct GameState {
     float roundTime = -1.0f;  // seconds played when this round was won; negative until then
     float bestTime = -1.0f;   // the shortest won round so far; negative before the first win
 
-    // The robot controller's position, read back every stepped frame.
+    // The robot controller's position, read back every frame that is not paused.
     glm::vec3 robotPosition{0.0f};
 };
 

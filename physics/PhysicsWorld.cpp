@@ -3,6 +3,7 @@
 #include <BulletCollision/CollisionDispatch/btManifoldResult.h>
 #include <BulletDynamics/ConstraintSolver/btGeneric6DofSpring2Constraint.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <glm/gtc/matrix_transform.hpp>
@@ -32,6 +33,39 @@ const btVector3 pendulumAnchorPosition(5.0f, 8.0f, 1.0f);
 const btVector3 robotStartPosition(0.0f, 2.0f, 0.0f);
 const btVector3 ballStartPosition(0.0f, 7.0f, 30.0f);
 constexpr float ballFirstPush = -1.0f;
+// A frame this close to a whole number of steps runs exactly that many: a little more than the
+// rounding of the single-precision clock's frame times in a game's first minutes.
+constexpr float stepSnapTolerance = physicsStep / 1000.0f;
+
+// Whether the ball's patrol has decided the push of the next step (not before the first step of
+// a world or of a round), and the wobble that goes with it.
+bool ballPushDue = false;
+glm::vec3 dueWobble(0.0f);
+
+// As each step begins: the push and wobble that the last step decided, gravity, and awake.
+void pushBall() {
+    if (gBall == nullptr) return;
+    // Bullet adds gravity once for all the steps of a frame and clears the forces after the last
+    // one: the ball's forces are set afresh for each step.
+    gBall->clearForces();
+    gBall->applyGravity();
+    if (ballPushDue) {
+        gBall->applyCentralForce(btVector3(0.0f, 0.0f, ballPush));
+        gBall->applyCentralForce(btVector3(dueWobble.x, dueWobble.y, dueWobble.z));
+    }
+    gBall->activate(true);
+}
+
+// After each step: the patrol reads where the step left the ball and decides the next push.
+void patrolBall() {
+    if (gBall == nullptr || gPhysics == nullptr) return;
+    const BallPatrol patrol =
+        nextBallPatrol(gBall->getWorldTransform().getOrigin().z(), ballPush, ballPushPositive);
+    ballPush = patrol.push;
+    ballPushPositive = patrol.pushPositive;
+    ballPushDue = true;
+    dueWobble = ballWobble(static_cast<int>((gPhysics->stepCount() - 1) % 4));
+}
 
 // Two touching surfaces use the mean of their frictions and of their restitutions. The tuning of
 // the ball (1.1) against the ground (0.1) is made for the mean; Bullet's own product would all
@@ -85,7 +119,7 @@ PhysicsWorld::PhysicsWorld()
       dispatcher(std::make_unique<btCollisionDispatcher>(collisionConfiguration.get())),
       broadphase(std::make_unique<btDbvtBroadphase>()),
       solver(std::make_unique<btSequentialImpulseConstraintSolver>()),
-      dynamicsWorld(std::make_unique<btDiscreteDynamicsWorld>(
+      dynamicsWorld(std::make_unique<SteppedDynamicsWorld>(
           dispatcher.get(), broadphase.get(), solver.get(), collisionConfiguration.get())) {
     gCalculateCombinedFrictionCallback = averageFriction;
     gCalculateCombinedRestitutionCallback = averageRestitution;
@@ -96,6 +130,10 @@ PhysicsWorld::PhysicsWorld()
     // Thousands of grass triggers never move: only awake objects get their bounds refreshed.
     dynamicsWorld->setForceUpdateAllAabbs(false);
     dynamicsWorld->setInternalTickCallback(beforeSimulationStep, this, true);
+    dynamicsWorld->setInternalTickCallback(afterSimulationStep, this, false);
+    // A body's drawn pose is carried on from its last step by the time owed (not held back a
+    // step, as Bullet does by default): with frames of one step each it is the step's own pose.
+    dynamicsWorld->setLatencyMotionStateInterpolation(false);
 }
 
 void PhysicsWorld::beforeSimulationStep(btDynamicsWorld* world, btScalar /*timeStep*/) {
@@ -103,6 +141,14 @@ void PhysicsWorld::beforeSimulationStep(btDynamicsWorld* world, btScalar /*timeS
     // Bullet has just derived the robot's velocity from how far it moved since the last step;
     // the controller knows the real one.
     if (physics->controller) physics->controller->applyVelocityToBody();
+    if (physics->beforeStep) physics->beforeStep();
+}
+
+void PhysicsWorld::afterSimulationStep(btDynamicsWorld* world, btScalar /*timeStep*/) {
+    auto* physics = static_cast<PhysicsWorld*>(world->getWorldUserInfo());
+    ++physics->steps;
+    if (physics->reportTo != nullptr) physics->reportPairs(*physics->reportTo);
+    if (physics->afterStep) physics->afterStep();
 }
 
 PhysicsWorld::~PhysicsWorld() {
@@ -198,11 +244,20 @@ void PhysicsWorld::setController(std::unique_ptr<CharacterController> robot) {
     controller = std::move(robot);
 }
 
-void PhysicsWorld::step(float seconds, SimulationEvents& events) {
-    // One step of exactly `seconds`, however long the frame took.
-    dynamicsWorld->stepSimulation(seconds, 0);
-    events.beginStep();
-    reportPairs(events);
+void PhysicsWorld::setStepHooks(std::function<void()> before, std::function<void()> after) {
+    beforeStep = std::move(before);
+    afterStep = std::move(after);
+}
+
+int PhysicsWorld::advance(float frameTime, float stepLength, int maxSteps,
+                          SimulationEvents& events) {
+    events.beginAdvance();
+    reportTo = &events;
+    // Bullet's fixed steps: it owes itself what is left over, and returns how many steps the time
+    // owed held, also those beyond maxSteps that it dropped.
+    const int owed = dynamicsWorld->stepSimulation(frameTime, std::max(maxSteps, 1), stepLength);
+    reportTo = nullptr;
+    return std::min(owed, std::max(maxSteps, 1));
 }
 
 void PhysicsWorld::reportPairs(SimulationEvents& events) {
@@ -261,6 +316,11 @@ void initPhysics() {
     gSimulationEvents.setWorld(gScene);
     ballPush = ballFirstPush;
     ballPushPositive = false;
+
+    // The first frame has no frame time yet (0): the world owes it its first step.
+    physics.setOwedTime(physicsStep);
+    physics.setStepHooks(pushBall, patrolBall);
+    ballPushDue = false;
 
     gMaterial = physics.createMaterial(0.1f, 0.1f, 0.1f);
 
@@ -342,8 +402,21 @@ void wakeBall() {
     if (gBall != nullptr) gBall->activate(true);
 }
 
+float physicsTimeOf(float frameTime) {
+    if (!std::isfinite(frameTime) || frameTime <= 0.0f) return 0.0f;
+    const float steps = std::round(frameTime / physicsStep);
+    const float whole = steps * physicsStep;
+    return steps >= 1.0f && std::abs(frameTime - whole) <= stepSnapTolerance ? whole : frameTime;
+}
+
+int advancePhysics(float frameTime) {
+    if (gPhysics == nullptr) return 0;
+    return gPhysics->advance(physicsTimeOf(frameTime), physicsStep, maxStepsPerFrame,
+                             gSimulationEvents);
+}
+
 void stepPhysics() {
-    if (gPhysics != nullptr) gPhysics->step(physicsStep, gSimulationEvents);
+    if (gPhysics != nullptr) gPhysics->advance(physicsStep, physicsStep, 1, gSimulationEvents);
 }
 
 void shutdownPhysics() {
@@ -367,6 +440,8 @@ void returnActorsToStart() {
     if (gPendulumBox != nullptr) placeAtRest(*gPendulumBox, pendulumBoxStart());
     ballPush = ballFirstPush;
     ballPushPositive = false;
+    ballPushDue = false;
+    if (gPhysics != nullptr) gPhysics->setOwedTime(0.0f);
 }
 
 void setBallInertia() {
@@ -376,20 +451,15 @@ void setBallInertia() {
 }
 
 BallPatrol nextBallPatrol(float z, float push, bool pushPositive) {
-    // The push after a turn belongs to the physics step it is applied in, whatever the length
-    // of the frame that drew it.
-    BallPatrol patrol{push, pushPositive, false};
-    if (z < -20.0f && !patrol.pushPositive) {
-        patrol = BallPatrol{0.5f * physicsStep, true, true};
-    }
-    if (z > 5.0f && patrol.pushPositive) {
-        patrol = BallPatrol{-0.5f * physicsStep, false, true};
-    }
+    // The push after a turn belongs to the physics step it is applied in.
+    BallPatrol patrol{push, pushPositive};
+    if (z < -20.0f && !patrol.pushPositive) patrol = BallPatrol{0.5f * physicsStep, true};
+    if (z > 5.0f && patrol.pushPositive) patrol = BallPatrol{-0.5f * physicsStep, false};
     return patrol;
 }
 
-glm::vec3 ballWobble(int frameNumber) {
-    switch (((frameNumber % 4) + 4) % 4) {
+glm::vec3 ballWobble(int stepNumber) {
+    switch (((stepNumber % 4) + 4) % 4) {
         case 0:
             return {0.0f, 0.0f, -0.2f};
         case 1:
@@ -413,22 +483,14 @@ void quaternionToAngleAxis(const btQuaternion& q, float& angle, glm::vec3& axis)
     angle = std::abs(q.w()) < 1e-8f ? SIMD_PI : 2.0f * std::atan2(s, q.w());
 }
 
-glm::mat4 updateBall(int frameNumber) {
+glm::mat4 updateBall(int /*frameNumber*/) {
     if (gBall == nullptr) return glm::mat4(1.0f);
-    const btTransform& pose = gBall->getWorldTransform();
+    btTransform pose = gBall->getWorldTransform();
+    if (gBall->getMotionState() != nullptr) gBall->getMotionState()->getWorldTransform(pose);
     const btVector3& at = pose.getOrigin();
     float angle = 0.0f;
     glm::vec3 axis(1.0f, 0.0f, 0.0f);
     quaternionToAngleAxis(pose.getRotation(), angle, axis);
-
-    const BallPatrol patrol = nextBallPatrol(at.z(), ballPush, ballPushPositive);
-    if (patrol.clearForces) gBall->clearForces();
-    ballPush = patrol.push;
-    ballPushPositive = patrol.pushPositive;
-    gBall->applyCentralForce(btVector3(0.0f, 0.0f, ballPush));
-    const glm::vec3 wobble = ballWobble(frameNumber);
-    gBall->applyCentralForce(btVector3(wobble.x, wobble.y, wobble.z));
-    gBall->activate(true);
 
     const glm::mat4 placed = glm::translate(glm::mat4(1.0f), glm::vec3(at.x(), at.y(), at.z()));
     return glm::rotate(placed, angle, axis);

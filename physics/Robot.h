@@ -3,8 +3,8 @@
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 
-// The robot's motion, every stepped frame: driveRobot turns the keys' speed and the heading
-// into a controller move, placeRobot hands out where the robot's pieces are drawn.
+// The robot's motion, every frame that is not paused: driveRobot turns the keys' speed and the
+// heading into a controller move, placeRobot hands out where the robot's pieces are drawn.
 
 // Roll angle of the wheels, handed to their rotation as radians.
 extern float wheelAngle;
@@ -42,7 +42,7 @@ float blockedAlongTravel(const glm::vec3& displacement, const glm::vec3& blocked
 DriveResult driveRobot(float frameTime, bool forwardHeld, bool backwardHeld);
 
 // Model matrices of the robot's pieces and the point light's position. The pieces are placed
-// from the position of the previous stepped frame; the light follows the fresh one.
+// from the position of the previous frame that was not paused; the light follows the fresh one.
 struct RobotPlacement {
     glm::mat4 body{1.0f};       // robotMesh1, the only body piece that is drawn
     glm::mat4 leftBase{1.0f};   // robotMesh0, carrier of the left wheel

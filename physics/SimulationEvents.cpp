@@ -65,7 +65,7 @@ void SimulationEvents::onTrigger(const TriggerPair* pairs, int count) {
         detachShape(world, *actor);
         // An object still in a world that was not given keeps its shape, and is not mown.
         if (hasShape(*actor)) continue;
-        ++lastStep.tiles;
-        lastStep.positionSum += actor->getWorldTransform().getOrigin();
+        ++lastAdvance.tiles;
+        lastAdvance.positionSum += actor->getWorldTransform().getOrigin();
     }
 }

@@ -66,8 +66,8 @@ struct ContactPair {
     int extractContacts(ContactPairPoint* buffer, int capacity) const;
 };
 
-// The tiles that one step mowed: how many, and where (the sum of their positions, so that no
-// list grows during play).
+// The tiles that the steps of one frame mowed: how many, and where (the sum of their positions,
+// so that no list grows during play).
 struct StepMowing {
     int tiles = 0;
     btVector3 positionSum{0, 0, 0};
@@ -78,7 +78,7 @@ struct StepMowing {
     }
 };
 
-// The receiver of the world's reports, called by stepPhysics after each step has finished.
+// The receiver of the world's reports, called after each step has finished.
 // Contacts are only printed; a trigger report mows the trigger, that is it takes its shape away.
 class SimulationEvents {
 public:
@@ -93,15 +93,15 @@ public:
     virtual void onContact(const ContactPair* pairs, int count);
     virtual void onTrigger(const TriggerPair* pairs, int count);
 
-    // A step begins: what it mows is counted afresh.
-    void beginStep() { lastStep = StepMowing{}; }
-    // The tiles mown since the last beginStep.
-    const StepMowing& mownInLastStep() const { return lastStep; }
+    // A frame's steps begin: what they mow is counted afresh.
+    void beginAdvance() { lastAdvance = StepMowing{}; }
+    // The tiles mown since the last beginAdvance.
+    const StepMowing& mownInLastAdvance() const { return lastAdvance; }
 
 private:
     std::ostream* out;
     btCollisionWorld* world = nullptr;
-    StepMowing lastStep;
+    StepMowing lastAdvance;
 };
 
 extern SimulationEvents gSimulationEvents;

@@ -161,7 +161,9 @@ TEST_F(Session, RestartingBringsBackTheStartOfTheRoundAndLeaksNothing) {
 
     const int frameNumber = game.frameNumber;
     const float now = driver->clock;
+    gPhysics->setOwedTime(0.01f);
     restartRound(*session, now);
+    EXPECT_EQ(gPhysics->owedTime(), 0.0f);
     EXPECT_EQ(standingTiles(*session), 2288);
     EXPECT_EQ(awakeSmoke(*session), 0);
     EXPECT_FALSE(game.paused);
@@ -276,4 +278,41 @@ TEST_F(Session, ARestartFromAPausedRoundLeavesNoSoundOfItAndPutsThePendulumBack)
     EXPECT_GT(recorded.seconds, 1.0);
     EXPECT_LT(recorded.peak, 1e-4f) << "over " << recorded.seconds << " s";  // 16 bits' least step
     fs::remove_all(scratch);
+}
+
+namespace {
+// The view each program holds as the grass and the robot (the first scene drawables) are drawn.
+struct DrawnViews : Driver {
+    using Driver::Driver;
+    void phaseDone(FramePhase phase) override {
+        const auto view = [](const Shader& shader) {
+            glm::mat4 m(0.0f);
+            const GLuint program = shader.getProgram();
+            glGetUniformfv(program, glGetUniformLocation(program, "viewProjMatrix"), &m[0][0]);
+            return m;
+        };
+        if (phase == FramePhase::GrassFields) grass = view(*s->grassShader);
+        if (phase == FramePhase::SceneDrawables && ++reports == 1) robot = view(*s->sceneShader);
+    }
+    const GameSession* s = nullptr;
+    glm::mat4 grass{0.0f}, robot{0.0f};
+    int reports = 0;
+};
+}  // namespace
+
+TEST_F(Session, EveryFrameDrawsTheGrassAndTheRobotThroughItsOwnCamera) {
+    start(settingsFromText("[window]\nwidth=320\nheight=240\n"));
+    DrawnViews views(session->startTime);
+    views.s = session.get();
+    views.keys = {true, true, false, false};  // W and A: the camera turns every frame
+    // From the first frame on, and after R takes the camera from the end view back to the robot.
+    for (int frame = 0; frame < 8; ++frame) {
+        if (frame == 4) game.timeLimit = 0.0f;
+        if (frame == 6) restartRound(*session, views.clock);
+        views.reports = 0;
+        runFrame(*session, &views);
+        const glm::mat4 own = session->projection * camera.getViewMatrix();
+        EXPECT_EQ(views.grass, own) << "frame " << frame;
+        EXPECT_EQ(views.robot, own) << "frame " << frame;
+    }
 }

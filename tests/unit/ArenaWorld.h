@@ -31,8 +31,9 @@ struct ArenaWorld {
     void frame(float dt, bool w, bool a, bool s, bool d) {
         gBall->activate(true);
         lastDrive = DriveResult{};
+        lastSteps = 0;
         if (!game.paused) {
-            stepPhysics();
+            lastSteps = advancePhysics(game.frameTime);
             lastDrive = driveRobot(game.frameTime, game.forwardHeld, game.backwardHeld);
             placeRobot();
             updateBall(game.frameNumber);
@@ -64,6 +65,7 @@ struct ArenaWorld {
     TileGrid arenaTiles;
     TileGrid plateauTiles;
     DriveResult lastDrive;  // of the last frame; none while paused
+    int lastSteps = 0;      // physics steps of the last frame
 };
 
 constexpr float frameDt = 1.0f / 60.0f;

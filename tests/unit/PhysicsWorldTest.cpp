@@ -17,12 +17,10 @@ TEST(BallPatrol, TurnsOnlyStrictlyPastMinusTwentyAndFive) {
     BallPatrol p = nextBallPatrol(-20.0f, -1.0f, false);
     EXPECT_FLOAT_EQ(p.push, -1.0f);
     EXPECT_FALSE(p.pushPositive);
-    EXPECT_FALSE(p.clearForces);
 
     p = nextBallPatrol(-20.001f, -1.0f, false);
     EXPECT_FLOAT_EQ(p.push, 0.5f * physicsStep);
     EXPECT_TRUE(p.pushPositive);
-    EXPECT_TRUE(p.clearForces);
 
     p = nextBallPatrol(5.0f, 0.01f, true);
     EXPECT_FLOAT_EQ(p.push, 0.01f);
@@ -35,7 +33,6 @@ TEST(BallPatrol, TurnsOnlyStrictlyPastMinusTwentyAndFive) {
     // Already heading the right way: nothing changes on either side.
     p = nextBallPatrol(-30.0f, 0.01f, true);
     EXPECT_FLOAT_EQ(p.push, 0.01f);
-    EXPECT_FALSE(p.clearForces);
     p = nextBallPatrol(30.0f, -1.0f, false);
     EXPECT_FLOAT_EQ(p.push, -1.0f);
 }

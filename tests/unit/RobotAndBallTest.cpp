@@ -126,7 +126,7 @@ TEST_P(RobotAndBall, TheBallRollsOffTheRobotWhenItRunsIntoIt) {
     game.driveSpeed = 0.0f;
     gBall->setLinearVelocity(btVector3(0, 0, -10.0f));
     float closest = 100.0f;
-    for (int frame = 0; frame < 90; ++frame) {
+    for (int frame = 0; frame < framesIn(1.5f); ++frame) {
         world.frame(dt(), false, false, false, false);
         closest = std::min(closest, (ballAt() - world.robot()).length());
     }

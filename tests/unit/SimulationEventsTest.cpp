@@ -116,7 +116,7 @@ TEST(SimulationEvents, TheRobotMowsExactlyTheTilesItsCapsuleEntersEachOnce) {
     // A curving drive: forwards, then turning left while still driving.
     for (int i = 0; i < 60 * 8; ++i) {
         stepPositions.push_back(world.robot());  // where each step sees the robot
-        gPhysics->step(physicsStep, events);
+        gPhysics->advance(physicsStep, physicsStep, 1, events);
         driveRobot(frameDt, game.forwardHeld, game.backwardHeld);
         placeRobot();
         applyDriveKeys(game, true, i > 200, false, false, frameDt);
@@ -149,7 +149,7 @@ TEST(SimulationEvents, EachStepCountsTheTilesItMowedAndWhereTheyStood) {
     for (int i = 0; i < 60 * 4; ++i) {
         const btVector3 robotBefore = world.robot();
         world.frame(frameDt, true, i > 120, false, false);
-        const StepMowing& mown = gSimulationEvents.mownInLastStep();
+        const StepMowing& mown = gSimulationEvents.mownInLastAdvance();
         counted += mown.tiles;
         if (mown.tiles == 0) continue;
         ++stepsThatMowed;
@@ -166,6 +166,6 @@ TEST(SimulationEvents, EachStepCountsTheTilesItMowedAndWhereTheyStood) {
     game.driveSpeed = 0.0f;
     world.frames(120, frameDt, false, false, false, false);
     world.frame(frameDt, false, false, false, false);
-    EXPECT_EQ(gSimulationEvents.mownInLastStep().tiles, 0);
-    EXPECT_EQ(gSimulationEvents.mownInLastStep().centre(), btVector3(0, 0, 0));
+    EXPECT_EQ(gSimulationEvents.mownInLastAdvance().tiles, 0);
+    EXPECT_EQ(gSimulationEvents.mownInLastAdvance().centre(), btVector3(0, 0, 0));
 }

@@ -73,8 +73,8 @@ const std::array<const char*, framePhaseCount> phaseNames = {
     "frame start (bind, clear, mouse)",
     "physics step",
     "robot and ball",
-    "grass fields",
     "camera and uniforms",
+    "grass fields",
     "scene drawables",
     "smoke",
     "post-processing pass",
@@ -199,6 +199,7 @@ void runFloorFrame(GameSession& s) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     composeThroughEdgeShader(*s.edgeShader, *s.screenQuad, *s.offscreen, s.windowFramebuffer);
     const float now = gameClock.now();
+    const float gameFrameTime = game.frameTime;
     readClock(s.clock, game, now);
     const Countdown countdown = runCountdown(game, now, s.startTime);
     drawHud(*s.textShader, hudLines(game, countdown, false, s.settings.width, s.settings.height));
@@ -206,6 +207,9 @@ void runFloorFrame(GameSession& s) {
     glfwPollEvents();
     ++game.frameNumber;
     countFrame(s.clock, game, s.clock.previousTime);
+    // The next game frame drives and steps the world by the last game frame's time, not by this
+    // frame's 0: one physics step per game frame.
+    game.frameTime = gameFrameTime;
 }
 
 // The platform alone: the window's own framebuffer cleared and swapped, events polled, nothing
@@ -403,10 +407,20 @@ void printDrawCalls(const std::vector<DrawCallCounts>& frames) {
     printKind("whole frame", [](const DrawCallCounts& frame) { return frame.total(); });
 }
 
+// How many physics steps the game frames of the phase table ran: with the fixed clock, one each.
+void printPhysicsSteps(const std::vector<long long>& stepsPerFrame) {
+    if (stepsPerFrame.empty()) return;
+    std::vector<double> steps(stepsPerFrame.begin(), stepsPerFrame.end());
+    const auto [fewest, most] = std::minmax_element(steps.begin(), steps.end());
+    printRow("physics steps per game frame", fixed(summarize(steps).mean) + " on average (fewest " +
+                                                 fixed(*fewest, 0) + ", most " + fixed(*most, 0) +
+                                                 ")");
+}
+
 // The physics as the frame loop runs it, without a window: the world with the ramp and plateau
 // colliders and the triggers of both grass fields, driven by the same script at a fixed 1/60 s.
-// One sample is a step (with its trigger and contact handling), the robot's drive and its
-// placement; the ball's push is outside the sample.
+// One sample is a frame's step (with its trigger and contact handling and the ball's push), the
+// robot's drive and its placement; reading the ball's drawn pose is outside the sample.
 void benchmarkPhysics(int steps) {
     game = GameState{};
     wheelAngle = 0.0f;
@@ -429,7 +443,7 @@ void benchmarkPhysics(int steps) {
     for (int i = 0; i < steps; ++i) {
         wakeBall();
         const Clock::time_point start = Clock::now();
-        stepPhysics();
+        advancePhysics(game.frameTime);
         driveRobot(dt, game.forwardHeld, game.backwardHeld);
         placeRobot();
         samples.push_back(millisecondsBetween(start, Clock::now()) * 1000.0);
@@ -597,11 +611,14 @@ int main(int argc, char** argv) {
     BenchObserver phased(true);
     std::vector<DrawCallCounts> drawCalls;
     drawCalls.reserve(static_cast<std::size_t>(options.frames));
+    std::vector<long long> physicsSteps;
     timeFrames(options.frames, [&] {
         phased.beginFrame();
         const DrawCallCounts before = drawCallCounts();
+        const long long stepsBefore = gPhysics->stepCount();
         runFrame(*session, &phased);
         drawCalls.push_back(drawCallsBetween(before, drawCallCounts()));
+        physicsSteps.push_back(gPhysics->stepCount() - stepsBefore);
     });
 
     std::optional<EdgeComparison> edgeComparison;
@@ -617,6 +634,7 @@ int main(int argc, char** argv) {
 
     report << "\nTime per phase in ms (glFinish after every phase)\n";
     printPhases(phased.phaseTimes);
+    printPhysicsSteps(physicsSteps);
 
     printDrawCalls(drawCalls);
 
