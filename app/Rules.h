@@ -58,5 +58,6 @@ inline const char* const playAgainText = "Press R to play again";
 std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown, bool won,
                               int windowWidth, int windowHeight);
 
-// Draws the lines with the text shader, leaving no program current afterwards.
+// Draws the lines with the text shader, all in one draw call, leaving no program current
+// afterwards.
 void drawHud(Shader& textShader, const std::vector<HudLine>& lines);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "effects/Text.h"
+#include "render/DrawCalls.h"
 #include "render/GlHandle.h"
 #include "render/Shader.h"
 #include "tests/gl/GlTestContext.h"
@@ -227,4 +228,23 @@ TEST_F(TextGlTest, MissingOrBrokenFontIsReportedAndTextDrawsNothing) {
               "ERROR::FREETYPE: the font file could be opened and read, but it appears that its "
               "font format is unsupported\n");
     EXPECT_TRUE(glyphTable().empty());
+}
+
+TEST_F(TextGlTest, ADrawBeyondTheBufferDrawsWhatFitsAndSaysSoOnce) {
+    const std::vector<unsigned char> plain = render("AB", 20.0f, 1.0f, false);
+    const std::string line(100, 'A');
+    shader->use();
+    for (int round = 0; round < 2; ++round) {
+        testing::internal::CaptureStdout();
+        const DrawCallCounts before = drawCallCounts();
+        for (int i = 0; i < 21; ++i) queueText(line, 0.0f, 10.0f, 0.1f, glm::vec3(0.0f));
+        drawQueuedText(*shader);
+        EXPECT_EQ(drawCallsBetween(before, drawCallCounts()).hud, 1u);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  round == 0 ? "Text: a draw asked for 2100 glyphs; only the first 2048 are drawn\n"
+                             : "");
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+    // The queue starts empty again.
+    EXPECT_EQ(render("AB", 20.0f, 1.0f, false), plain);
 }
