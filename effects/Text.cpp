@@ -175,6 +175,9 @@ void loadGlyphs(FT_Face face) {
     }
 
     TextState& state = textState();
+    // A font loaded before keeps its atlas and its entries, which point into it; releaseFont
+    // comes first to load another.
+    if (state.atlas != 0) return;
     GLint maxSide = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
     state.atlasSize = packAtlas(rendered, maxSide);

@@ -41,7 +41,8 @@ trap 'rm -f "$results"' EXIT
 # game frame in thousands, rasterised and passed ("-" from a build that does not count them).
 measure() {
     bash "$1/tools/bench.sh" "${bench_args[@]}" 2>/dev/null | tr -d '\000' | awk '
-        /^  grass fields / { grass = $(NF - 3) }
+        /^Fragments per game frame/ { fragments = 1; draws = 0 }
+        /^  grass fields / && !fragments { grass = $(NF - 3) }
         /^  smoke / && !fragments { smoke = $(NF - 3) }
         /^  post-processing pass  / && post == "" { post = $(NF - 3) }
         /^  whole frame / && whole == "" { whole = $(NF - 3) }
@@ -51,7 +52,6 @@ measure() {
         draws && /^  scene / { scene = $(NF - 2) }
         draws && /^  HUD / { hud = $(NF - 2) }
         /^  load average at start/ { load = $(NF - 2) }
-        /^Fragments per game frame/ { fragments = 1 }
         fragments && /^  smoke  / { smokeRasterised = $(NF - 1); smokePassed = $NF }
         END {
             if (grass == "" || smoke == "" || post == "" || whole == "" || game == "" || cpu == "")
@@ -137,7 +137,7 @@ awk '
         printf "   (median of the rounds)\n"
         printf "draw calls per game frame, scene / HUD: A %s / %s, B %s / %s (last run of each)\n",
             scene["A"], hud["A"], scene["B"], hud["B"]
-        printf "smoke fragments per game frame in thousands, rasterised / passed: A %s / %s, "
-        printf "B %s / %s (last run of each)\n", rasterised["A"], passed["A"], rasterised["B"],
-            passed["B"]
+        printf "smoke fragments per game frame in thousands, rasterised / passed: " \
+            "A %s / %s, B %s / %s (last run of each)\n", rasterised["A"], passed["A"],
+            rasterised["B"], passed["B"]
     }' "$results"

@@ -22,7 +22,7 @@ for heading in "==== Tessel frame benchmark ====" "Start-up" "Game frame (as the
     "Bare window (cleared and swapped, nothing drawn)" \
     "Paired blocks (game, floor and bare window in turn)" \
     "Draw calls per game frame (median over the frames of the phase table)" \
-    "Fragments per game frame in thousands (median over the frames of the phase table)" \
+    "Fragments per game frame in thousands (median over the 5 frames after the phase table)" \
     "Edge shader against assets/shader (5 frames each, in turn, glFinish after every phase)"; do
     expect_output_line "$heading"
 done

@@ -53,6 +53,8 @@ constexpr int warmUpFrames = 60;
 // Frames of one kind in a row before the next kind takes over: short enough that a change of
 // load on the machine reaches all three kinds alike, long enough for a median per block.
 constexpr int blockFrames = 10;
+// Game frames whose fragments are counted, after the phase table.
+constexpr int fragmentFrames = 100;
 
 // The figures are gathered here and printed together at the end, after whatever the game
 // itself prints while it runs (font loading, smoke warnings).
@@ -115,12 +117,14 @@ using PhaseCounts = std::array<double, framePhaseCount>;
 
 // Drives the frames with the scripted keys and the fixed clock. With `finishPhases` it waits for
 // the GPU (here the software renderer's threads) after every phase, so that the drawing work lands
-// in the phase that issued it, and keeps one row of phase times per frame, and one of the
-// fragments each phase shaded and let through.
+// in the phase that issued it, and keeps one row of phase times per frame; with `countFragments`
+// as well, one row of the fragments each phase rasterised and let through. Its times are then no
+// measure: a query running can take the renderer off its fast paths.
 class BenchObserver : public FrameObserver {
 public:
-    explicit BenchObserver(bool finishEveryPhase) : finishPhases(finishEveryPhase) {
-        if (!finishPhases) return;
+    explicit BenchObserver(bool finishEveryPhase, bool countFragments = false)
+        : finishPhases(finishEveryPhase) {
+        if (!finishPhases || !countFragments) return;
         glGenQueries(1, &samplesQuery);
         if (GLEW_ARB_pipeline_statistics_query) glGenQueries(1, &shadedQuery);
     }
@@ -169,6 +173,8 @@ public:
     bool hasFocus(bool /*reported*/) override { return true; }
 
     bool countsShadedFragments() const { return shadedQuery != 0; }
+    // Ends the queries of the last frame.
+    void finish() { endQueries(); }
 
     std::vector<PhaseCounts> phaseTimes;
     std::vector<PhaseCounts> shadedFragments;
@@ -460,12 +466,12 @@ void printDrawCalls(const std::vector<DrawCallCounts>& frames) {
     printKind("whole frame", [](const DrawCallCounts& frame) { return frame.total(); });
 }
 
-// The fragments of the game frames of the phase table, phase by phase (the median frame of each
-// phase): those rasterised, as the driver counts fragment shader invocations (llvmpipe counts
+// The fragments of the counted game frames, phase by phase (the median frame of each phase):
+// those rasterised, as the driver counts fragment shader invocations (llvmpipe counts
 // them before its depth test), and the samples that passed the depth test into the picture.
 void printFragments(const BenchObserver& observer, const ParticleSystem& smoke) {
-    report << "\nFragments per game frame in thousands (median over the frames of the phase "
-              "table)\n";
+    report << "\nFragments per game frame in thousands (median over the "
+           << observer.phaseTimes.size() << " frames after the phase table)\n";
     report << "  " << std::left << std::setw(labelWidth) << "phase" << std::right << std::setw(12)
            << "rasterised" << std::setw(10) << "passed" << '\n';
     const auto medianOf = [](const std::vector<PhaseCounts>& rows, std::size_t phase) {
@@ -688,6 +694,15 @@ int main(int argc, char** argv) {
         drawCalls.push_back(drawCallsBetween(before, drawCallCounts()));
     });
 
+    // The fragments of the frames that follow, counted with queries around every phase; apart
+    // from the phase table, whose times the queries would change.
+    BenchObserver counted(true, true);
+    for (int i = 0; i < std::min(options.frames, fragmentFrames); ++i) {
+        counted.beginFrame();
+        runFrame(*session, &counted);
+    }
+    counted.finish();
+
     std::optional<EdgeComparison> edgeComparison;
     if (otherEdgeVertex && otherEdgeFragment) {
         const std::shared_ptr<Shader> otherEdge =
@@ -703,7 +718,7 @@ int main(int argc, char** argv) {
     printPhases(phased.phaseTimes);
 
     printDrawCalls(drawCalls);
-    printFragments(phased, *session->smoke);
+    printFragments(counted, *session->smoke);
 
     report << "\nFloor (same window, post-processing pass and HUD, no scene)\n";
     printFrameSummary(floorFrames);
