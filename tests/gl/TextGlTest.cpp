@@ -248,3 +248,33 @@ TEST_F(TextGlTest, ADrawBeyondTheBufferDrawsWhatFitsAndSaysSoOnce) {
     // The queue starts empty again.
     EXPECT_EQ(render("AB", 20.0f, 1.0f, false), plain);
 }
+
+TEST_F(TextGlTest, ABitmapFontOfOneBitPixelsIsRefusedGlyphByGlyph) {
+    // FreeType opens BDF files too; their glyphs come as one bit a pixel, eight to a byte, which
+    // the text module does not read: the rows hold fewer bytes than the bitmap has pixels.
+    const std::string bdf = testing::TempDir() + "tessel-one-bit.bdf";
+    std::ofstream file(bdf);
+    file << "STARTFONT 2.1\nFONT -tessel-test-medium-r-normal--16-160-75-75-c-160-iso10646-1\n"
+            "SIZE 16 75 75\nFONTBOUNDINGBOX 16 16 0 0\nSTARTPROPERTIES 2\nFONT_ASCENT 16\n"
+            "FONT_DESCENT 0\nENDPROPERTIES\nCHARS 1\nSTARTCHAR A\nENCODING 65\nSWIDTH 1000 0\n"
+            "DWIDTH 16 0\nBBX 16 16 0 0\nBITMAP\n";
+    for (int row = 0; row < 16; ++row) file << "FFFF\n";
+    file << "ENDCHAR\nENDFONT\n";
+    file.close();
+
+    releaseFont();
+    testing::internal::CaptureStdout();
+    loadFont(*shader, targetWidth, targetHeight, bdf);
+    const std::string output = testing::internal::GetCapturedStdout();
+    std::remove(bdf.c_str());
+    const std::string refusal = "ERROR::FREETYTPE: Failed to load Glyph\n";
+    int refused = 0;
+    for (std::size_t at = output.find(refusal); at != std::string::npos;
+         at = output.find(refusal, at + 1)) {
+        ++refused;
+    }
+    EXPECT_EQ(refused, 128);
+    EXPECT_TRUE(glyphTable().empty());
+    EXPECT_EQ(TextTarget::inkedPixels(render("AAA", 10.0f, 1.0f, false)), 0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
