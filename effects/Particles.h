@@ -48,7 +48,7 @@ struct ParticlePool {
 
 // How far the smoke's texture shows: its alpha is scaled by this and by the particle's fade.
 // particle.frag multiplies by the same 0.6, written there as a constant: the driver's compiler
-// folds a constant otherwise than a uniform, and the picture moves by a level or two of 255.
+// folds a constant otherwise than a uniform, and the smoke then moves by up to four levels of 255.
 constexpr float smokeOpacity = 0.6f;
 
 // Whether a particle this far through its life can still change the picture: the densest alpha
