@@ -150,11 +150,8 @@ std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown
 void drawHud(Shader& textShader, const std::vector<HudLine>& lines) {
     textShader.use();
     for (const HudLine& line : lines) {
-        if (line.rightAligned) {
-            drawTextRightAligned(textShader, line.text, line.x, line.y, line.scale, line.colour);
-        } else {
-            drawText(textShader, line.text, line.x, line.y, line.scale, line.colour);
-        }
+        queueText(line.text, line.x, line.y, line.scale, line.colour, line.rightAligned);
     }
+    drawQueuedText(textShader);
     Shader::unuse();
 }

@@ -77,5 +77,6 @@ std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown
                               int windowWidth, int windowHeight,
                               const KeyLabels& keys = defaultKeyLabels());
 
-// Draws the lines with the text shader, leaving no program current afterwards.
+// Draws the lines with the text shader, all in one draw call, leaving no program current
+// afterwards.
 void drawHud(Shader& textShader, const std::vector<HudLine>& lines);

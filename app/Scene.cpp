@@ -22,6 +22,14 @@ std::shared_ptr<Material> texturedMaterial(const std::shared_ptr<Shader>& shader
     return std::make_shared<TextureMaterial>(shader, coefficients, specularAlpha, texture);
 }
 
+// A texture of the scene, kept decoded for sampling (see Texture::storeDecoded): the same texels,
+// read several times faster by a software renderer.
+std::shared_ptr<Texture> loadSceneTexture(const char* fileName) {
+    auto texture = std::make_shared<Texture>(fileName);
+    texture->storeDecoded();
+    return texture;
+}
+
 // Loads a model and reports, once, when it lacks meshes the scene indexes.
 std::vector<GeometryData> loadSceneModel(const char* path, std::size_t meshesNeeded) {
     std::vector<GeometryData> meshes = loadModel(path);
@@ -56,18 +64,18 @@ Scene createScene(std::shared_ptr<Shader> sceneShader, std::shared_ptr<Shader> g
     scene.shader = std::move(sceneShader);
     const auto& shader = scene.shader;
 
-    scene.floorTexture = std::make_shared<Texture>("celgrass.dds");
+    scene.floorTexture = loadSceneTexture("celgrass.dds");
     scene.floorMaterial = texturedMaterial(shader, scene.floorTexture, {0.1f, 0.7f, 0.02f}, 2.0f);
-    scene.wallTexture = std::make_shared<Texture>("wood_texture.dds");
+    scene.wallTexture = loadSceneTexture("wood_texture.dds");
     scene.wallMaterial = texturedMaterial(shader, scene.wallTexture, {0.1f, 0.7f, 0.3f}, 8.0f);
-    scene.robotTexture = std::make_shared<Texture>("robot.dds");
+    scene.robotTexture = loadSceneTexture("robot.dds");
     scene.robotMaterial = texturedMaterial(shader, scene.robotTexture, {0.1f, 0.9f, 0.3f}, 10.0f);
-    scene.grassTexture = std::make_shared<Texture>("grass_unmown.dds");
+    scene.grassTexture = loadSceneTexture("grass_unmown.dds");
     scene.grassMaterial =
         texturedMaterial(grassShader, scene.grassTexture, {0.1f, 0.7f, 0.02f}, 8.0f);
-    scene.wheelTexture = std::make_shared<Texture>("tiles_specular.dds");
+    scene.wheelTexture = loadSceneTexture("tiles_specular.dds");
     scene.wheelMaterial = texturedMaterial(shader, scene.wheelTexture, {0.1f, 0.7f, 0.02f}, 8.0f);
-    scene.ballTexture = std::make_shared<Texture>("beachball.dds");
+    scene.ballTexture = loadSceneTexture("beachball.dds");
     scene.ballMaterial = texturedMaterial(shader, scene.ballTexture, {0.1f, 0.7f, 0.02f}, 8.0f);
 
     scene.robotModel = loadSceneModel(robotModelPath, robotModelMeshesNeeded);

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <glm/mat4x4.hpp>
+#include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 #include <memory>
 #include <utility>
@@ -45,11 +46,24 @@ struct ParticlePool {
     std::vector<Particle> particles;
 };
 
+// How far the smoke's texture shows: its alpha is scaled by this and by the particle's fade.
+// particle.frag multiplies by the same 0.6, written there as a constant: the driver's compiler
+// folds a constant otherwise than a uniform, and the smoke then moves by up to four levels of 255.
+constexpr float smokeOpacity = 0.6f;
+
+// Whether a particle this far through its life can still change the picture: the densest alpha
+// of its texture (0 to 1), scaled by the opacity and the fade (1 at waking, 0 at the end of the
+// lifetime and after), reaches leastVisibleAlpha. Past its lifetime a particle never does.
+bool smokeVisible(float lifeFraction, float densestTextureAlpha);
+
 // A 1 x 1 quad in its own XY plane: attribute 0 the corner (three floats), attribute 1 the
 // texture coordinate (two floats), six 32-bit indices.
 class QuadMesh {
 public:
     QuadMesh(float width = 1.0f, float height = 1.0f);
+    // Only the part of the 1 x 1 quad inside a convex outline given in texture coordinates
+    // (counter-clockwise), as a fan of triangles; nothing at all for an empty outline.
+    explicit QuadMesh(const std::vector<glm::vec2>& outline);
 
     void bind() const { glBindVertexArray(vertexArray.get()); }
     void draw() const;
@@ -58,6 +72,9 @@ public:
     void drawInstanced(GLsizei instances) const;
 
 private:
+    void upload(const std::vector<float>& positions, const std::vector<float>& texCoords,
+                const std::vector<GLuint>& indices);
+
     // Declared so that the buffers go before the vertex array that refers to them.
     GlVertexArray vertexArray;
     GlBuffer indexBuffer;
@@ -73,8 +90,10 @@ struct ParticleInstance {
     float lifeFraction = 0.0f;
 };
 
-// The robot's smoke: the pool plus what draws it, one textured quad per awake particle, all in
-// one instanced draw, blended over the scene without writing depth.
+// The robot's smoke: the pool plus what draws it, one textured quad per visible particle, all in
+// one instanced draw, blended over the scene without writing depth. Each quad covers only the
+// outline where its texture's alpha can show, fitted to the texture at start-up; a particle whose
+// fade leaves it too faint to change the picture is not drawn at all.
 class ParticleSystem {
 public:
     ParticleSystem(unsigned int particleCount, unsigned int spawnRate, const glm::mat4& projection);
@@ -88,10 +107,19 @@ public:
     const ParticlePool& getPool() const { return pool; }
     ParticlePool& getPool() { return pool; }
 
+    // Where each particle's quad is drawn, in texture coordinates, and the texture's densest
+    // alpha, both read from every level of the texture as it is sampled, once at start-up.
+    struct Shape {
+        std::vector<glm::vec2> outline;
+        float densestAlpha = 1.0f;
+    };
+    const Shape& getShape() const { return shape; }
+
 private:
     ParticlePool pool;
     std::shared_ptr<Shader> shader;
     std::shared_ptr<Texture> texture;
+    Shape shape;
     QuadMesh quad;
     glm::mat4 projection;
     // Room for the whole pool, on the processor and in the quad's instance buffer, made once.

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <array>
+#include <cstddef>
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 #include <map>
@@ -12,10 +13,11 @@ class Shader;
 
 // One rasterised character of the HUD font.
 struct Glyph {
-    GLuint textureId = 0;   // coverage bitmap in the red channel; 0 for a character without one
-    glm::ivec2 size{0};     // bitmap width and rows in pixels
-    glm::ivec2 bearing{0};  // pen to the bitmap's left edge; baseline to its top edge
-    GLuint advance = 0;     // pen advance in 1/64 pixel
+    GLuint textureId = 0;       // the font's atlas, coverage in the red channel; 0 for no character
+    glm::ivec2 size{0};         // bitmap width and rows in pixels
+    glm::ivec2 bearing{0};      // pen to the bitmap's left edge; baseline to its top edge
+    GLuint advance = 0;         // pen advance in 1/64 pixel
+    glm::ivec2 atlasOrigin{0};  // the texel of the atlas that holds the bitmap's first (top) row
 };
 
 // The loaded characters, keyed by the byte taken as a signed value. Drawing a byte that has
@@ -25,7 +27,7 @@ GlyphTable& glyphTable();
 
 constexpr const char* defaultFontPath = "assets/fonts/calibri.ttf";
 
-// Rasterises codes 0 to 127 at 48 pixels into one texture each, sets the text shader's
+// Rasterises codes 0 to 127 at 48 pixels into one atlas texture, sets the text shader's
 // "projection" to window pixels and creates the text vertex buffer. Problems with the font
 // are printed and loading goes on without glyphs, so the game runs on without text. Leaves
 // the text shader current.
@@ -36,11 +38,25 @@ void loadFont(Shader& textShader, int windowWidth, int windowHeight,
 // (32 to 126), its decimal code for the control codes.
 std::string glyphLoadingLine(int code);
 
-// Deletes the glyph textures and the text buffers; drawing needs another loadFont.
+// Deletes the atlas and the text buffers; drawing needs another loadFont.
 void releaseFont();
 
-// Draws text with its first baseline origin at (x, y) in window pixels. The caller has made
+// The most glyphs one draw takes, which sizes the text vertex buffer: the HUD's few lines with
+// room for a panel of fifteen lines of forty characters several times over.
+constexpr std::size_t textGlyphCapacity = 2048;
+
+// Lays text out with its first baseline origin at (x, y) in window pixels (or, rightAligned, so
+// that the last character's advance ends at x) and adds its glyphs to those the next
+// drawQueuedText draws.
+void queueText(const std::string& text, float x, float y, float scale, glm::vec3 colour,
+               bool rightAligned = false);
+// Draws every queued glyph with one draw call, each in its own colour, and empties the queue.
+// Past textGlyphCapacity glyphs it draws the first ones and says so, once. The caller has made
 // the text shader current.
+void drawQueuedText(Shader& textShader);
+
+// Draws text with its first baseline origin at (x, y) in window pixels, in one draw call
+// (with anything queued before). The caller has made the text shader current.
 void drawText(Shader& textShader, std::string text, float x, float y, float scale,
               glm::vec3 colour);
 // Same, laid out leftwards so that the last character's advance ends at x.

@@ -1,6 +1,7 @@
 #include "render/Texture.h"
 
 #include <fstream>
+#include <utility>
 
 namespace {
 constexpr std::size_t magicSize = 4;
@@ -115,6 +116,50 @@ void Texture::load(const std::vector<std::uint8_t>& ddsFileBytes) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_R, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     valid = true;
+}
+
+std::vector<TextureLevel> Texture::decodedLevels() const {
+    std::vector<TextureLevel> levels;
+    if (!valid) return levels;
+    glBindTexture(GL_TEXTURE_2D, handle.get());
+    GLint packAlignment = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);  // rows of RGBA texels are whole words anyway
+    for (GLint level = 0;; ++level) {
+        TextureLevel decoded;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &decoded.width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &decoded.height);
+        if (decoded.width <= 0 || decoded.height <= 0) break;
+        decoded.rgba.resize(static_cast<std::size_t>(decoded.width) *
+                            static_cast<std::size_t>(decoded.height) * 4);
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, decoded.rgba.data());
+        const bool last = decoded.width == 1 && decoded.height == 1;
+        levels.push_back(std::move(decoded));
+        if (last) break;
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+    return levels;
+}
+
+void Texture::storeDecoded() {
+    if (!valid) return;
+    glBindTexture(GL_TEXTURE_2D, handle.get());
+    GLint width = 0;
+    GLint height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    if (width > maxDecodedSide || height > maxDecodedSide) return;
+
+    const std::vector<TextureLevel> levels = decodedLevels();
+    GLint unpackAlignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpackAlignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    for (std::size_t level = 0; level < levels.size(); ++level) {
+        const TextureLevel& decoded = levels[level];
+        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, decoded.width,
+                     decoded.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, decoded.rgba.data());
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment);
 }
 
 void Texture::bind(unsigned int unit) const {

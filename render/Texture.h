@@ -32,6 +32,24 @@ std::uint64_t compressedLevelSize(std::uint32_t width, std::uint32_t height,
 // upload of topLevelSize bytes from dataOffset never reads past `fileBytes`.
 std::optional<DdsImage> parseDds(const std::vector<std::uint8_t>& fileBytes);
 
+// One mip level as the driver decoded it: 8-bit RGBA, four bytes a texel, rows in texture order
+// (the first row is v = 0).
+struct TextureLevel {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba;
+
+    std::uint8_t alphaAt(int x, int y) const {
+        return rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                     static_cast<std::size_t>(x)) *
+                        4 +
+                    3];
+    }
+};
+
+// The largest side storeDecoded decodes; a larger texture stays block-compressed.
+constexpr int maxDecodedSide = 2048;
+
 // A 2D texture loaded from a DDS file under "assets/textures/", with a generated mipmap
 // chain, repeating in both directions. A file that cannot be loaded leaves the texture
 // empty, silently: binding an empty texture does nothing at all.
@@ -45,6 +63,17 @@ public:
     Texture& operator=(const Texture&) = delete;
 
     void bind(unsigned int unit) const;
+
+    // Every mip level as the driver decodes it for sampling, largest first; none for an empty
+    // texture. Leaves the texture bound to the active unit.
+    std::vector<TextureLevel> decodedLevels() const;
+
+    // Stores every level as its decoded 8-bit RGBA texels in place of the compressed blocks, so
+    // that sampling reads the same colours. A software renderer decodes a block-compressed
+    // texel again on every read, which costs it more than the filtering; the decoded game
+    // textures take a few megabytes. Textures larger than maxDecodedSide stay as they are.
+    // Leaves the texture bound to the active unit.
+    void storeDecoded();
 
     bool isValid() const { return valid; }
     GLuint getHandle() const { return handle.get(); }

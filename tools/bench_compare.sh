@@ -2,8 +2,8 @@
 # Runs the frame benchmark of two checkouts in turn, A B A B ..., so that both see the same load
 # on the machine, and prints for every run the grass fields, the smoke, the post-processing pass
 # and the whole frame (from the phase table), the game's frame time and processor time per frame,
-# and the draw calls per game frame where the build counts them; then the median of each over the
-# runs and B against A:
+# the draw calls per game frame and the smoke's fragments where the build counts them; then the
+# median of each over the runs and B against A:
 #   bash tools/bench_compare.sh TREE_A TREE_B [ROUNDS [benchmark arguments...]]
 # Each tree builds its own benchmark with its own tools/bench.sh (in its build-bench/ folder),
 # so an older checkout measures its own shaders and code. ROUNDS defaults to 3; the benchmark
@@ -33,15 +33,17 @@ done
 results=$(mktemp /tmp/tessel-bench-compare.XXXXXX)
 trap 'rm -f "$results"' EXIT
 
-# One run, as "grass smoke post whole game cpu scene-draws hud-draws load": the grass fields, the
-# smoke, the post-processing pass and the whole frame (medians of the phase table), the game's
-# frame time (median) and its processor time per frame (median of the blocks), all in ms, then
-# the draw calls per game frame of the scene and of the HUD ("-" from a build that does not count
-# them) and the load average at the start.
+# One run, as "grass smoke post whole game cpu scene-draws hud-draws load smoke-rasterised
+# smoke-passed": the grass fields, the smoke, the post-processing pass and the whole frame (medians
+# of the phase table), the game's frame time (median) and its processor time per frame (median of
+# the blocks), all in ms, then the draw calls per game frame of the scene and of the HUD ("-" from
+# a build that does not count them), the load average at the start, and the smoke's fragments per
+# game frame in thousands, rasterised and passed ("-" from a build that does not count them).
 measure() {
     bash "$1/tools/bench.sh" "${bench_args[@]}" 2>/dev/null | tr -d '\000' | awk '
-        /^  grass fields / { grass = $(NF - 3) }
-        /^  smoke / { smoke = $(NF - 3) }
+        /^Fragments per game frame/ { fragments = 1; draws = 0 }
+        /^  grass fields / && !fragments { grass = $(NF - 3) }
+        /^  smoke / && !fragments { smoke = $(NF - 3) }
         /^  post-processing pass  / && post == "" { post = $(NF - 3) }
         /^  whole frame / && whole == "" { whole = $(NF - 3) }
         /^  frame time median / && game == "" { game = $(NF - 1) }
@@ -50,11 +52,13 @@ measure() {
         draws && /^  scene / { scene = $(NF - 2) }
         draws && /^  HUD / { hud = $(NF - 2) }
         /^  load average at start/ { load = $(NF - 2) }
+        fragments && /^  smoke  / { smokeRasterised = $(NF - 1); smokePassed = $NF }
         END {
             if (grass == "" || smoke == "" || post == "" || whole == "" || game == "" || cpu == "")
                 exit 1
             print grass, smoke, post, whole, game, cpu, (scene == "" ? "-" : scene),
-                (hud == "" ? "-" : hud), load
+                (hud == "" ? "-" : hud), load, (smokePassed == "" ? "-" : smokeRasterised),
+                (smokePassed == "" ? "-" : smokePassed)
         }'
 }
 
@@ -73,10 +77,10 @@ for round in $(seq 1 "$rounds"); do
             echo "bench_compare: the run of $dir printed no figures"
             exit 1
         fi
-        read -r grass smoke post whole game cpu scene hud load <<<"$figures"
+        read -r grass smoke post whole game cpu scene hud load rasterised passed <<<"$figures"
         printf '%-5s %-4s %8s %8s %8s %8s %8s %8s %11s %6s\n' \
             "$round" "$tree" "$grass" "$smoke" "$post" "$whole" "$game" "$cpu" "$scene/$hud" "$load"
-        echo "$tree $grass $smoke $post $whole $game $cpu $scene $hud" >>"$results"
+        echo "$tree $grass $smoke $post $whole $game $cpu $scene $hud $rasterised $passed" >>"$results"
     done
 done
 
@@ -98,6 +102,8 @@ awk '
         for (c = 1; c <= columns; ++c) value[$1, c, k] = $(c + 1)
         scene[$1] = $8
         hud[$1] = $9
+        rasterised[$1] = $10
+        passed[$1] = $11
     }
     END {
         printf "%-10s", ""
@@ -131,4 +137,7 @@ awk '
         printf "   (median of the rounds)\n"
         printf "draw calls per game frame, scene / HUD: A %s / %s, B %s / %s (last run of each)\n",
             scene["A"], hud["A"], scene["B"], hud["B"]
+        printf "smoke fragments per game frame in thousands, rasterised / passed: " \
+            "A %s / %s, B %s / %s (last run of each)\n", rasterised["A"], passed["A"],
+            rasterised["B"], passed["B"]
     }' "$results"

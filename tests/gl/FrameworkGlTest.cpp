@@ -100,7 +100,7 @@ TEST_F(FrameworkGlTest, TheShippedShadersLinkWithEveryUniformTheGameSets) {
         std::vector<const char*> uniforms;
         std::vector<std::pair<const char*, GLint>> attributes;
     } programs[] = {
-        {"text.vert", "text.frag", {"projection", "textColor"}, {}},
+        {"text.vert", "text.frag", {"projection"}, {{"ink", 1}, {"glyphTexels", 2}}},
         {"texture.vert",
          "texture.frag",
          {"modelMatrix", "normalMatrix", "viewProjMatrix", "camera_world", "materialCoefficients",

@@ -101,11 +101,12 @@ TEST_F(ParticlesGlTest, OneInstancedDrawGivesThePictureOfEachAwakeParticleDrawnI
     const std::vector<unsigned char> together = target.pixels();
     EXPECT_GT(target.litPixels(), 0);
 
-    // The same particles drawn one at a time with the game's own program, quad and texture, each
-    // particle's position and life fraction given as constant attributes of its own draw.
+    // The same particles drawn one at a time with the game's own program, outline and texture,
+    // each particle's position and life fraction given as constant attributes of its own draw.
     Shader program("particle.vert", "particle.frag");
     Texture texture("smoke.dds");
-    QuadMesh quad;
+    texture.storeDecoded();
+    QuadMesh quad(smoke.getShape().outline);
     const auto drawOneAtATime = [&](const std::vector<std::size_t>& order) {
         target.clear();
         glDepthMask(GL_FALSE);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "effects/Text.h"
+#include "render/DrawCalls.h"
 #include "render/GlHandle.h"
 #include "render/Shader.h"
 #include "tests/gl/GlTestContext.h"
@@ -227,4 +228,53 @@ TEST_F(TextGlTest, MissingOrBrokenFontIsReportedAndTextDrawsNothing) {
               "ERROR::FREETYPE: the font file could be opened and read, but it appears that its "
               "font format is unsupported\n");
     EXPECT_TRUE(glyphTable().empty());
+}
+
+TEST_F(TextGlTest, ADrawBeyondTheBufferDrawsWhatFitsAndSaysSoOnce) {
+    const std::vector<unsigned char> plain = render("AB", 20.0f, 1.0f, false);
+    const std::string line(100, 'A');
+    shader->use();
+    for (int round = 0; round < 2; ++round) {
+        testing::internal::CaptureStdout();
+        const DrawCallCounts before = drawCallCounts();
+        for (int i = 0; i < 21; ++i) queueText(line, 0.0f, 10.0f, 0.1f, glm::vec3(0.0f));
+        drawQueuedText(*shader);
+        EXPECT_EQ(drawCallsBetween(before, drawCallCounts()).hud, 1u);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  round == 0 ? "Text: a draw asked for 2100 glyphs; only the first 2048 are drawn\n"
+                             : "");
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+    // The queue starts empty again.
+    EXPECT_EQ(render("AB", 20.0f, 1.0f, false), plain);
+}
+
+TEST_F(TextGlTest, ABitmapFontOfOneBitPixelsIsRefusedGlyphByGlyph) {
+    // FreeType opens BDF files too; their glyphs come as one bit a pixel, eight to a byte, which
+    // the text module does not read: the rows hold fewer bytes than the bitmap has pixels.
+    const std::string bdf = testing::TempDir() + "tessel-one-bit.bdf";
+    std::ofstream file(bdf);
+    file << "STARTFONT 2.1\nFONT -tessel-test-medium-r-normal--16-160-75-75-c-160-iso10646-1\n"
+            "SIZE 16 75 75\nFONTBOUNDINGBOX 16 16 0 0\nSTARTPROPERTIES 2\nFONT_ASCENT 16\n"
+            "FONT_DESCENT 0\nENDPROPERTIES\nCHARS 1\nSTARTCHAR A\nENCODING 65\nSWIDTH 1000 0\n"
+            "DWIDTH 16 0\nBBX 16 16 0 0\nBITMAP\n";
+    for (int row = 0; row < 16; ++row) file << "FFFF\n";
+    file << "ENDCHAR\nENDFONT\n";
+    file.close();
+
+    releaseFont();
+    testing::internal::CaptureStdout();
+    loadFont(*shader, targetWidth, targetHeight, bdf);
+    const std::string output = testing::internal::GetCapturedStdout();
+    std::remove(bdf.c_str());
+    const std::string refusal = "ERROR::FREETYTPE: Failed to load Glyph\n";
+    int refused = 0;
+    for (std::size_t at = output.find(refusal); at != std::string::npos;
+         at = output.find(refusal, at + 1)) {
+        ++refused;
+    }
+    EXPECT_EQ(refused, 128);
+    EXPECT_TRUE(glyphTable().empty());
+    EXPECT_EQ(TextTarget::inkedPixels(render("AAA", 10.0f, 1.0f, false)), 0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -30,6 +30,8 @@
 #include "app/GameState.h"
 #include "app/Input.h"
 #include "app/Rules.h"
+#include "effects/Particles.h"
+#include "effects/VisibleOutline.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/Robot.h"
 #include "render/DrawCalls.h"
@@ -51,6 +53,8 @@ constexpr int warmUpFrames = 60;
 // Frames of one kind in a row before the next kind takes over: short enough that a change of
 // load on the machine reaches all three kinds alike, long enough for a median per block.
 constexpr int blockFrames = 10;
+// Game frames whose fragments are counted, after the phase table.
+constexpr int fragmentFrames = 100;
 
 // The figures are gathered here and printed together at the end, after whatever the game
 // itself prints while it runs (font loading, smoke warnings).
@@ -106,16 +110,41 @@ void startFixedClock(GameSession& s) {
     startClock(s.clock, game, s.startTime);
 }
 
+// The fragments one phase of a frame produced: how many the fragment stage shaded and how many
+// samples passed the depth test into the picture (blended or written), each counted by a query
+// around the phase.
+using PhaseCounts = std::array<double, framePhaseCount>;
+
 // Drives the frames with the scripted keys and the fixed clock. With `finishPhases` it waits for
 // the GPU (here the software renderer's threads) after every phase, so that the drawing work lands
-// in the phase that issued it, and keeps one row of phase times per frame.
+// in the phase that issued it, and keeps one row of phase times per frame; with `countFragments`
+// as well, one row of the fragments each phase rasterised and let through. Its times are then no
+// measure: a query running can take the renderer off its fast paths.
 class BenchObserver : public FrameObserver {
 public:
-    explicit BenchObserver(bool finishEveryPhase) : finishPhases(finishEveryPhase) {}
+    explicit BenchObserver(bool finishEveryPhase, bool countFragments = false)
+        : finishPhases(finishEveryPhase) {
+        if (!finishPhases || !countFragments) return;
+        glGenQueries(1, &samplesQuery);
+        if (GLEW_ARB_pipeline_statistics_query) glGenQueries(1, &shadedQuery);
+    }
+    ~BenchObserver() override {
+        endQueries();
+        if (samplesQuery != 0) glDeleteQueries(1, &samplesQuery);
+        if (shadedQuery != 0) glDeleteQueries(1, &shadedQuery);
+    }
+    BenchObserver(const BenchObserver&) = delete;
+    BenchObserver& operator=(const BenchObserver&) = delete;
 
     void beginFrame() {
         phaseTimes.emplace_back();
         phaseTimes.back().fill(0.0);
+        shadedFragments.emplace_back();
+        shadedFragments.back().fill(0.0);
+        passedSamples.emplace_back();
+        passedSamples.back().fill(0.0);
+        endQueries();
+        beginQueries();
         lastMark = Clock::now();
     }
 
@@ -123,8 +152,17 @@ public:
         if (!finishPhases) return;
         glFinish();
         const Clock::time_point now = Clock::now();
-        phaseTimes.back()[static_cast<std::size_t>(phase)] += millisecondsBetween(lastMark, now);
-        lastMark = now;
+        const auto index = static_cast<std::size_t>(phase);
+        phaseTimes.back()[index] += millisecondsBetween(lastMark, now);
+        if (queriesRunning) {
+            endQueries();
+            passedSamples.back()[index] += static_cast<double>(resultOf(samplesQuery));
+            if (shadedQuery != 0) {
+                shadedFragments.back()[index] += static_cast<double>(resultOf(shadedQuery));
+            }
+        }
+        if (phase != FramePhase::Swap) beginQueries();
+        lastMark = Clock::now();
     }
 
     DriveKeys driveKeys(const DriveKeys& /*polled*/) override { return scriptedKeys(frame++); }
@@ -136,12 +174,39 @@ public:
     // Nor does a pad plugged into the machine steer it.
     PolledGamepad gamepad(const PolledGamepad& /*polled*/) override { return {}; }
 
-    std::vector<std::array<double, framePhaseCount>> phaseTimes;
+    bool countsShadedFragments() const { return shadedQuery != 0; }
+    // Ends the queries of the last frame.
+    void finish() { endQueries(); }
+
+    std::vector<PhaseCounts> phaseTimes;
+    std::vector<PhaseCounts> shadedFragments;
+    std::vector<PhaseCounts> passedSamples;
 
 private:
+    void beginQueries() {
+        if (samplesQuery == 0) return;
+        glBeginQuery(GL_SAMPLES_PASSED, samplesQuery);
+        if (shadedQuery != 0) glBeginQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB, shadedQuery);
+        queriesRunning = true;
+    }
+    void endQueries() {
+        if (!queriesRunning) return;
+        glEndQuery(GL_SAMPLES_PASSED);
+        if (shadedQuery != 0) glEndQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB);
+        queriesRunning = false;
+    }
+    static GLuint64 resultOf(GLuint query) {
+        GLuint64 result = 0;
+        glGetQueryObjectui64v(query, GL_QUERY_RESULT, &result);
+        return result;
+    }
+
     bool finishPhases;
     int frame = 0;
     Clock::time_point lastMark;
+    GLuint samplesQuery = 0;
+    GLuint shadedQuery = 0;  // 0 where the driver has no pipeline statistics
+    bool queriesRunning = false;
 };
 
 // Runs `count` frames of `frame` and returns the time of each in milliseconds, measured from
@@ -417,6 +482,34 @@ void printPhysicsSteps(const std::vector<long long>& stepsPerFrame) {
                                                  ")");
 }
 
+// The fragments of the counted game frames, phase by phase (the median frame of each phase):
+// those rasterised, as the driver counts fragment shader invocations (llvmpipe counts
+// them before its depth test), and the samples that passed the depth test into the picture.
+void printFragments(const BenchObserver& observer, const ParticleSystem& smoke) {
+    report << "\nFragments per game frame in thousands (median over the "
+           << observer.phaseTimes.size() << " frames after the phase table)\n";
+    report << "  " << std::left << std::setw(labelWidth) << "phase" << std::right << std::setw(12)
+           << "rasterised" << std::setw(10) << "passed" << '\n';
+    const auto medianOf = [](const std::vector<PhaseCounts>& rows, std::size_t phase) {
+        std::vector<double> counts;
+        counts.reserve(rows.size());
+        for (const PhaseCounts& row : rows) counts.push_back(row[phase] / 1000.0);
+        return summarize(counts).median;
+    };
+    for (std::size_t phase = 0; phase < framePhaseCount; ++phase) {
+        const double passed = medianOf(observer.passedSamples, phase);
+        const double rasterised = medianOf(observer.shadedFragments, phase);
+        if (passed == 0.0 && rasterised == 0.0) continue;
+        report << "  " << std::left << std::setw(labelWidth) << phaseNames[phase] << std::right
+               << std::setw(12)
+               << (observer.countsShadedFragments() ? fixed(rasterised, 1) : std::string("-"))
+               << std::setw(10) << fixed(passed, 1) << '\n';
+    }
+    printRow("smoke: share of each quad drawn",
+             fixed(100.0 * outlineArea(smoke.getShape().outline), 1) + "% (an outline of " +
+                 std::to_string(smoke.getShape().outline.size()) + " corners)");
+}
+
 // The physics as the frame loop runs it, without a window: the world with the ramp and plateau
 // colliders and the triggers of both grass fields, driven by the same script at a fixed 1/60 s.
 // One sample is a frame's step (with its trigger and contact handling and the ball's push), the
@@ -621,6 +714,15 @@ int main(int argc, char** argv) {
         physicsSteps.push_back(gPhysics->stepCount() - stepsBefore);
     });
 
+    // The fragments of the frames that follow, counted with queries around every phase; apart
+    // from the phase table, whose times the queries would change.
+    BenchObserver counted(true, true);
+    for (int i = 0; i < std::min(options.frames, fragmentFrames); ++i) {
+        counted.beginFrame();
+        runFrame(*session, &counted);
+    }
+    counted.finish();
+
     std::optional<EdgeComparison> edgeComparison;
     if (otherEdgeVertex && otherEdgeFragment) {
         const std::shared_ptr<Shader> otherEdge =
@@ -637,6 +739,7 @@ int main(int argc, char** argv) {
     printPhysicsSteps(physicsSteps);
 
     printDrawCalls(drawCalls);
+    printFragments(counted, *session->smoke);
 
     report << "\nFloor (same window, post-processing pass and HUD, no scene)\n";
     printFrameSummary(floorFrames);
