@@ -414,6 +414,7 @@ std::unique_ptr<GameSession> startGame(const Settings& settings) {
     GameSession& s = *session;
     s.settings = settings;
     s.projection = buildProjection(settings);
+    s.nearPlaneReach = nearPlaneReach(settings);
 
     s.window = openWindow(settings);
     s.keyLabels = keyLabels(settings.keys, [](int key) { return glfwGetKeyName(key, 0); });
@@ -502,16 +503,20 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     setPerFrameUniforms(s.sceneShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
     phaseDone(FramePhase::CameraAndUniforms);
 
-    // Everything is drawn through this frame's camera: the grass fields (the arena's, then the
-    // plateau's, each nearest the camera first), the robot unless the game has ended, the arena
-    // and the ball.
-    s.arenaField->draw(camera.getPosition());
-    s.plateauField->draw(camera.getPosition());
-    phaseDone(FramePhase::GrassFields);
+    // Everything is drawn through this frame's camera, opaque surfaces nearest first so that the
+    // depth test rejects what they hide before it is shaded: the robot the camera follows (unless
+    // the game has ended), the grass fields (the arena's, then the plateau's, each nearest the
+    // camera first), then the ball and the arena with the ground last.
     if (!gameEnded) {
         drawRobot(scene);
         phaseDone(FramePhase::SceneDrawables);
     }
+    // Wireframe drawing shows the sides where tiles meet; otherwise they are hidden from above.
+    const std::optional<float> innerSidesHiddenBeyond =
+        game.wireframeMode ? std::nullopt : std::optional<float>(s.nearPlaneReach);
+    s.arenaField->draw(camera.getPosition(), innerSidesHiddenBeyond);
+    s.plateauField->draw(camera.getPosition(), innerSidesHiddenBeyond);
+    phaseDone(FramePhase::GrassFields);
     drawArena(scene);
     phaseDone(FramePhase::SceneDrawables);
 

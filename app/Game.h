@@ -25,7 +25,8 @@ int runGame();
 // start-up, frames and shutdown, so everything here is open to it.
 struct GameSession {
     Settings settings;
-    glm::mat4 projection{1.0f};  // fixed for the run: the window cannot be resized
+    glm::mat4 projection{1.0f};   // fixed for the run: the window cannot be resized
+    float nearPlaneReach = 0.0f;  // of that projection, from the eye
     GLFWwindow* window = nullptr;
     // What the window system gave, which the final pass and the HUD fill. It is the size asked
     // for, except where the window system decides otherwise (full screen without a mode switch).

@@ -127,12 +127,12 @@ void drawRobot(const Scene& scene) {
 }
 
 void drawArena(const Scene& scene) {
-    drawIfPresent(scene.ground);
+    drawIfPresent(scene.ballGeometry);
+    drawIfPresent(scene.ramp);
+    drawIfPresent(scene.plateau);
     drawIfPresent(scene.wallAtMinusZ);
     drawIfPresent(scene.wallAtPlusX);
     drawIfPresent(scene.wallAtPlusZ);
     drawIfPresent(scene.wallAtMinusX);
-    drawIfPresent(scene.ramp);
-    drawIfPresent(scene.plateau);
-    drawIfPresent(scene.ballGeometry);
+    drawIfPresent(scene.ground);
 }

@@ -80,7 +80,9 @@ void createPlateauDrawable(Scene& scene);
 
 // Draws the robot's body and wheels (those that exist).
 void drawRobot(const Scene& scene);
-// Draws the ground, the four walls, the ramp, the plateau and the ball, in that order.
+// Draws the ball, the ramp, the plateau, the four walls and the ground, in that order: nearer the
+// camera first as the arena is seen from inside it, and the ground, which lies behind everything,
+// last, so that the depth test rejects what nearer surfaces hide before it is shaded.
 void drawArena(const Scene& scene);
 
 // The message for a model that lacks meshes the scene needs, or empty when it has them all.

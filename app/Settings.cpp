@@ -272,3 +272,10 @@ glm::mat4 buildProjection(const Settings& settings) {
     projection[3][2] = -(2.0f * farPlane * nearPlane) / (farPlane - nearPlane);
     return projection;
 }
+
+float nearPlaneReach(const Settings& settings) {
+    const double aspect = static_cast<double>(settings.width) / settings.height;
+    const double t = std::tan(settings.fov * 0.017453292 * 0.5);
+    return static_cast<float>(settings.nearPlane *
+                              std::sqrt(1.0 + t * t * (1.0 + aspect * aspect)));
+}

@@ -61,3 +61,6 @@ Settings playerSettingsFromText(const Settings& shipped, const std::string& text
 // The right-handed OpenGL perspective projection for the settings' field of view, clip
 // distances and the window's aspect ratio. Built once; the window cannot be resized.
 glm::mat4 buildProjection(const Settings& settings);
+
+// How far from the eye the near clipping plane of that projection reaches, at its corners.
+float nearPlaneReach(const Settings& settings);

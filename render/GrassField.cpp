@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <glm/common.hpp>
 #include <iostream>
+#include <limits>
 
 #include "physics/PhysicsWorld.h"
 #include "render/Material.h"
@@ -73,6 +75,12 @@ void attachInstanceColumns(GLuint firstLocation, GLuint columns, GLint component
         glVertexAttribDivisor(location, 1);
     }
 }
+
+// Moved, neither turned nor scaled: its sides keep their directions and sizes.
+bool onlyMoves(const glm::mat4& model) {
+    return glm::mat3(model) == glm::mat3(1.0f) && model[0][3] == 0.0f && model[1][3] == 0.0f &&
+           model[2][3] == 0.0f && model[3][3] == 1.0f;
+}
 }  // namespace
 
 GrassField::GrassField(MatrixGrid matrices, TileGrid tileGrid, const GeometryData& meshData,
@@ -105,6 +113,7 @@ GrassField::GrassField(MatrixGrid matrices, TileGrid tileGrid, const GeometryDat
             placed.push_back(tile);
         }
     }
+    findNeighbours(meshData);
     drawOrder.reserve(placed.size());
     staged.resize(placed.size());
     uploadedOrder.reserve(placed.size());
@@ -117,6 +126,10 @@ GrassField::GrassField(MatrixGrid matrices, TileGrid tileGrid, const GeometryDat
                  nullptr, GL_DYNAMIC_DRAW);
     attachInstanceColumns(3, 4, 4, offsetof(GrassInstance, modelMatrix));
     attachInstanceColumns(7, 3, 3, offsetof(GrassInstance, normalMatrix));
+    glEnableVertexAttribArray(10);
+    glVertexAttribIPointer(10, 1, GL_UNSIGNED_INT, static_cast<GLsizei>(sizeof(GrassInstance)),
+                           reinterpret_cast<const void*>(offsetof(GrassInstance, innerSides)));
+    glVertexAttribDivisor(10, 1);
     MeshBuffers::unbind();
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
@@ -124,6 +137,66 @@ GrassField::GrassField(MatrixGrid matrices, TileGrid tileGrid, const GeometryDat
 const glm::mat4* GrassField::matrixAt(std::size_t row, std::size_t column) const {
     if (row >= modelMatrices.size() || column >= modelMatrices[row].size()) return nullptr;
     return &modelMatrices[row][column];
+}
+
+void GrassField::findNeighbours(const GeometryData& meshData) {
+    highestTop = -std::numeric_limits<float>::infinity();
+    if (meshData.positions.empty()) return;
+    glm::vec3 low = meshData.positions.front();
+    glm::vec3 high = low;
+    for (const glm::vec3& position : meshData.positions) {
+        low = glm::min(low, position);
+        high = glm::max(high, position);
+    }
+
+    std::vector<std::vector<std::optional<std::size_t>>> placedAt(tiles.size());
+    for (std::size_t row = 0; row < tiles.size(); ++row) placedAt[row].resize(tiles[row].size());
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const PlacedTile& tile = placed[i];
+        placedAt[tile.row][tile.column] = i;
+        for (const float x : {low.x, high.x}) {
+            for (const float z : {low.z, high.z}) {
+                const glm::vec4 corner = tile.instance.modelMatrix * glm::vec4(x, high.y, z, 1.0f);
+                highestTop = std::max(highestTop, corner.y / corner.w);
+            }
+        }
+    }
+
+    // Where the neighbour on each side stands, measured from this tile, when the two meet flush.
+    const glm::vec3 size = high - low;
+    const glm::vec3 sideOffsets[tileSideCount] = {
+        {size.x, 0.0f, 0.0f}, {-size.x, 0.0f, 0.0f}, {0.0f, 0.0f, size.z}, {0.0f, 0.0f, -size.z}};
+    const float tolerance = 1e-4f * std::max(size.x, size.z);
+    const std::pair<int, int> gridSteps[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+    for (PlacedTile& tile : placed) {
+        if (!onlyMoves(tile.instance.modelMatrix)) continue;
+        for (const auto& [rowStep, columnStep] : gridSteps) {
+            const auto row = static_cast<std::ptrdiff_t>(tile.row) + rowStep;
+            const auto column = static_cast<std::ptrdiff_t>(tile.column) + columnStep;
+            if (row < 0 || column < 0 || static_cast<std::size_t>(row) >= placedAt.size() ||
+                static_cast<std::size_t>(column) >= placedAt[row].size()) {
+                continue;
+            }
+            const std::optional<std::size_t> other = placedAt[row][column];
+            if (!other || !onlyMoves(placed[*other].instance.modelMatrix)) continue;
+            const glm::vec3 offset = placed[*other].centre - tile.centre;
+            for (int side = 0; side < tileSideCount; ++side) {
+                const glm::vec3 miss = glm::abs(offset - sideOffsets[side]);
+                if (std::max({miss.x, miss.y, miss.z}) <= tolerance) tile.neighbours[side] = other;
+            }
+        }
+    }
+}
+
+std::uint32_t GrassField::innerSidesOf(const PlacedTile& tile) const {
+    std::uint32_t sides = 0;
+    for (int side = 0; side < tileSideCount; ++side) {
+        const std::optional<std::size_t> other = tile.neighbours[side];
+        if (!other) continue;
+        const PlacedTile& neighbour = placed[*other];
+        if (!tiles[neighbour.row][neighbour.column].isMown()) sides |= innerSideBit(side);
+    }
+    return sides;
 }
 
 void GrassField::orderStandingTiles(const glm::vec3& viewpoint) {
@@ -147,6 +220,8 @@ void GrassField::uploadInstances() {
     for (std::size_t slot = 0; slot < drawOrder.size(); ++slot) {
         const std::uint32_t index = keyIndex(drawOrder[slot]);
         staged[slot] = placed[index].instance;
+        // What stands beside a tile changes only with what stands, and so with the order.
+        staged[slot].innerSides = innerSidesOf(placed[index]);
         uploadedOrder.push_back(index);
     }
     glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer.get());
@@ -156,7 +231,7 @@ void GrassField::uploadInstances() {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-bool GrassField::draw(const glm::vec3& viewpoint) {
+bool GrassField::draw(const glm::vec3& viewpoint, std::optional<float> nearReach) {
     // Whether the field is cleared depends on the tiles alone, never on what could be drawn.
     const bool cleared = isFieldMown(tiles);
     Shader* shader = material ? material->getShader() : nullptr;
@@ -168,6 +243,8 @@ bool GrassField::draw(const glm::vec3& viewpoint) {
 
     shader->use();
     material->setUniforms();
+    const bool aboveTheGrass = nearReach && viewpoint.y > highestTop + *nearReach;
+    shader->setUniform("leaveOutInnerSides", aboveTheGrass ? 1 : 0);
     mesh.bind();
     mesh.drawElementsInstanced(static_cast<GLsizei>(drawOrder.size()));
     MeshBuffers::unbind();

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <glm/mat3x3.hpp>
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "render/Geometry.h"
@@ -47,10 +49,19 @@ void regrowTiles(TileGrid& tiles);
 // What the grass vertex stage reads per tile (attribute divisor 1): the model matrix at locations
 // 3 to 6 and the normal matrix at 7 to 9, the latter computed on the processor exactly as for
 // every other drawable, so that the tiles are lit to the same bit.
+// The integer at location 10 holds the tile's inner sides (see innerSideBit).
 struct GrassInstance {
     glm::mat4 modelMatrix{1.0f};
     glm::mat3 normalMatrix{1.0f};
+    std::uint32_t innerSides = 0;
 };
+
+// The sides of a tile that meet a standing neighbour lie inside the grass, where nothing is seen
+// from above it. Each has a bit, after the direction of its outward normal: +x, -x, +z, -z.
+constexpr int tileSideCount = 4;
+constexpr std::uint32_t innerSideBit(int side) {
+    return 1u << side;
+}
 
 // The drawing order of a tile whose mesh stands at `centre`, seen from `viewpoint`, as one number:
 // sorted ascending, the keys put the nearest tile first and tiles at equal distance in index
@@ -73,7 +84,13 @@ public:
     // that the depth test discards the faces that nearer tiles hide before they are shaded.
     // Which tiles stand is read from the tiles at every draw: a tile mown, or standing again,
     // shows in the next draw. Returns true when no tile is left standing, and then draws nothing.
-    bool draw(const glm::vec3& viewpoint);
+    //
+    // With `nearReach` (how far from the eye the near clipping plane reaches), the sides where
+    // two standing tiles meet are left out while `viewpoint` is higher above every tile than
+    // that: from there a tile's top hides them, and they would only cost the depth test. From
+    // inside the grass, and without `nearReach` (wireframe drawing shows every edge), they are
+    // drawn.
+    bool draw(const glm::vec3& viewpoint, std::optional<float> nearReach = std::nullopt);
 
     const TileGrid& getTiles() const { return tiles; }
     // Which tiles stand is read at every draw: a tile regrown here shows in the next one.
@@ -89,7 +106,14 @@ private:
         std::size_t column = 0;
         glm::vec3 centre{0.0f};  // where its mesh's origin stands in the world
         GrassInstance instance;
+        // The placed tile whose side meets each of this tile's sides, or none.
+        std::array<std::optional<std::size_t>, tileSideCount> neighbours;
     };
+
+    // Finds the tiles whose sides meet, side to side and flush, among grid neighbours that are
+    // only moved (not turned or scaled) from one another.
+    void findNeighbours(const GeometryData& meshData);
+    std::uint32_t innerSidesOf(const PlacedTile& tile) const;
 
     const glm::mat4* matrixAt(std::size_t row, std::size_t column) const;
     // Fills `drawOrder` with the keys of the standing tiles, nearest first.
@@ -109,5 +133,6 @@ private:
     std::vector<PlacedTile> placed;
     std::vector<std::uint64_t> drawOrder;
     std::vector<GrassInstance> staged;
+    float highestTop = 0.0f;                   // of any tile's mesh, in the world
     std::vector<std::uint32_t> uploadedOrder;  // indices into `placed` the buffer holds
 };

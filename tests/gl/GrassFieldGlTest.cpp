@@ -4,6 +4,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -69,14 +70,15 @@ protected:
         shutdownPhysics();
     }
 
-    std::unique_ptr<GrassField> makeField(int rows, int columns, int matrixRows = -1) {
+    std::unique_ptr<GrassField> makeField(int rows, int columns, int matrixRows = -1,
+                                          float spacing = tileSpacing) {
         TileGrid tiles;
         MatrixGrid matrices;
         for (int r = 0; r < rows; ++r) {
             tiles.emplace_back();
             if (matrixRows < 0 || r < matrixRows) matrices.emplace_back();
             for (int c = 0; c < columns; ++c) {
-                const glm::vec3 at(r * tileSpacing, 0.0f, c * tileSpacing);
+                const glm::vec3 at(r * spacing, 0.0f, c * spacing);
                 tiles.back().emplace_back(at, glm::vec3(1.5f, 1.0f, 1.5f), gPhysics);
                 if (matrixRows < 0 || r < matrixRows) {
                     matrices.back().push_back(glm::translate(glm::mat4(1.0f), at));
@@ -246,4 +248,55 @@ TEST_F(GrassFieldGlTest, TilesWithoutAMatrixAreNotDrawnButStillCount) {
     // The undrawable row still stands: the field is not cleared.
     EXPECT_FALSE(drawCounting(*field, triangles));
     EXPECT_EQ(triangles, 0u);
+}
+
+TEST_F(GrassFieldGlTest, SidesWhereStandingTilesMeetAreLeftOutOnlyWhereNoOneCanSeeThem) {
+    // Flush tiles, two mown, seen at a slant from above: the sides around the holes show.
+    auto field = makeField(4, 4, -1, 1.5f);
+    mow(field->getTiles()[1][1]);
+    mow(field->getTiles()[2][3]);
+    const glm::vec3 eye(-3.0f, 8.0f, -4.0f);
+    shader->use();
+    shader->setUniform("viewProjMatrix",
+                       glm::perspective(glm::radians(60.0f), 1.0f, 0.1f, 100.0f) *
+                           glm::lookAt(eye, glm::vec3(2.25f, 0.0f, 2.25f), glm::vec3(0, 1, 0)));
+    ColourTarget target(targetSize);
+    // The picture with the depth test, and the fragments that reach it without. Back faces are
+    // culled, as in the game: a side wrongly left out leaves a gap.
+    glEnable(GL_CULL_FACE);
+    const auto drawn = [&](const glm::vec3& viewpoint, std::optional<float> nearReach) {
+        target.clear();
+        glEnable(GL_DEPTH_TEST);
+        field->draw(viewpoint, nearReach);
+        glDisable(GL_DEPTH_TEST);
+        GLuint query = 0;
+        GLuint fragments = 0;
+        glGenQueries(1, &query);
+        glBeginQuery(GL_SAMPLES_PASSED, query);
+        field->draw(viewpoint, nearReach);
+        glEndQuery(GL_SAMPLES_PASSED);
+        glGetQueryObjectuiv(query, GL_QUERY_RESULT, &fragments);
+        glDeleteQueries(1, &query);
+        return std::make_pair(target.pixels(), fragments);
+    };
+    const auto everySide = drawn(eye, std::nullopt);
+    const struct {
+        glm::vec3 viewpoint;
+        std::optional<float> nearReach;
+        bool leftOut;
+    } cases[] = {
+        {eye, 0.1f, true},
+        {glm::vec3(eye.x, 0.5f, eye.z), 0.1f, false},  // inside the grass: below the tops
+        {eye, 7.5f, false},                            // the near plane reaches into the grass
+    };
+    for (const auto& c : cases) {
+        const auto [pixels, fragments] = drawn(c.viewpoint, c.nearReach);
+        EXPECT_TRUE(pixels == everySide.first) << c.viewpoint.y << " " << *c.nearReach;
+        if (c.leftOut) {
+            EXPECT_LT(fragments, everySide.second * 3 / 4);
+        } else {
+            EXPECT_EQ(fragments, everySide.second);
+        }
+    }
+    glDisable(GL_CULL_FACE);
 }
