@@ -514,8 +514,9 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     // Wireframe drawing shows the sides where tiles meet; otherwise they are hidden from above.
     const std::optional<float> innerSidesHiddenBeyond =
         game.wireframeMode ? std::nullopt : std::optional<float>(s.nearPlaneReach);
-    s.arenaField->draw(camera.getPosition(), innerSidesHiddenBeyond);
-    s.plateauField->draw(camera.getPosition(), innerSidesHiddenBeyond);
+    const glm::mat4 viewProjection = s.projection * camera.getViewMatrix();
+    s.arenaField->draw(camera.getPosition(), innerSidesHiddenBeyond, viewProjection);
+    s.plateauField->draw(camera.getPosition(), innerSidesHiddenBeyond, viewProjection);
     phaseDone(FramePhase::GrassFields);
     drawArena(scene);
     phaseDone(FramePhase::SceneDrawables);

@@ -59,6 +59,23 @@ std::uint64_t nearestFirstKey(const glm::vec3& centre, const glm::vec3& viewpoin
     return (static_cast<std::uint64_t>(distanceBits) << 32) | index;
 }
 
+bool boxOutsideView(const glm::mat4& clipFromBox, const glm::vec3& low, const glm::vec3& high) {
+    // A corner gets a bit for each plane it lies beyond; the box is outside when all eight share
+    // one. The planes are linear in clip space, so this holds for corners behind the eye too.
+    unsigned sharedPlanes = 0x3f;
+    for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec4 p =
+            clipFromBox * glm::vec4((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y,
+                                    (corner & 4) ? high.z : low.z, 1.0f);
+        const unsigned beyond = (p.x < -p.w ? 0x01u : 0u) | (p.x > p.w ? 0x02u : 0u) |
+                                (p.y < -p.w ? 0x04u : 0u) | (p.y > p.w ? 0x08u : 0u) |
+                                (p.z < -p.w ? 0x10u : 0u) | (p.z > p.w ? 0x20u : 0u);
+        sharedPlanes &= beyond;
+        if (sharedPlanes == 0) return false;
+    }
+    return true;
+}
+
 namespace {
 // Adds `columns` matrix columns of `components` floats each, starting `offset` bytes into every
 // GrassInstance of the bound array buffer, to the bound vertex array at consecutive locations
@@ -117,6 +134,8 @@ GrassField::GrassField(MatrixGrid matrices, TileGrid tileGrid, const GeometryDat
     drawOrder.reserve(placed.size());
     staged.resize(placed.size());
     uploadedOrder.reserve(placed.size());
+    standing.resize(placed.size());
+    uploadedStanding.resize(placed.size());
 
     // The model matrix at locations 3 to 6 and the normal matrix at 7 to 9, after the mesh's own
     // three attributes.
@@ -148,6 +167,8 @@ void GrassField::findNeighbours(const GeometryData& meshData) {
         low = glm::min(low, position);
         high = glm::max(high, position);
     }
+    meshLow = low;
+    meshHigh = high;
 
     std::vector<std::vector<std::optional<std::size_t>>> placedAt(tiles.size());
     for (std::size_t row = 0; row < tiles.size(); ++row) placedAt[row].resize(tiles[row].size());
@@ -199,28 +220,37 @@ std::uint32_t GrassField::innerSidesOf(const PlacedTile& tile) const {
     return sides;
 }
 
-void GrassField::orderStandingTiles(const glm::vec3& viewpoint) {
+void GrassField::orderStandingTiles(const glm::vec3& viewpoint,
+                                    const std::optional<glm::mat4>& viewProjection) {
     drawOrder.clear();
     for (std::size_t i = 0; i < placed.size(); ++i) {
         const PlacedTile& tile = placed[i];
-        if (tiles[tile.row][tile.column].isMown()) continue;
+        standing[i] = !tiles[tile.row][tile.column].isMown();
+        if (!standing[i]) continue;
+        if (viewProjection &&
+            boxOutsideView(*viewProjection * tile.instance.modelMatrix, meshLow, meshHigh)) {
+            continue;
+        }
         drawOrder.push_back(nearestFirstKey(tile.centre, viewpoint, static_cast<std::uint32_t>(i)));
     }
     std::sort(drawOrder.begin(), drawOrder.end());
 }
 
 void GrassField::uploadInstances() {
+    // A tile's inner sides follow what stands beside it, which may be out of view: the same order
+    // needs the same standing tiles as well.
     const bool unchanged =
         drawOrder.size() == uploadedOrder.size() &&
         std::equal(drawOrder.begin(), drawOrder.end(), uploadedOrder.begin(),
-                   [](std::uint64_t key, std::uint32_t index) { return keyIndex(key) == index; });
+                   [](std::uint64_t key, std::uint32_t index) { return keyIndex(key) == index; }) &&
+        standing == uploadedStanding;
     if (unchanged) return;
 
+    uploadedStanding = standing;
     uploadedOrder.clear();
     for (std::size_t slot = 0; slot < drawOrder.size(); ++slot) {
         const std::uint32_t index = keyIndex(drawOrder[slot]);
         staged[slot] = placed[index].instance;
-        // What stands beside a tile changes only with what stands, and so with the order.
         staged[slot].innerSides = innerSidesOf(placed[index]);
         uploadedOrder.push_back(index);
     }
@@ -231,14 +261,16 @@ void GrassField::uploadInstances() {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-bool GrassField::draw(const glm::vec3& viewpoint, std::optional<float> nearReach) {
+bool GrassField::draw(const glm::vec3& viewpoint, std::optional<float> nearReach,
+                      const std::optional<glm::mat4>& viewProjection) {
     // Whether the field is cleared depends on the tiles alone, never on what could be drawn.
     const bool cleared = isFieldMown(tiles);
     Shader* shader = material ? material->getShader() : nullptr;
     if (cleared || shader == nullptr) return cleared;
 
-    orderStandingTiles(viewpoint);
-    if (drawOrder.empty()) return cleared;  // what stands has no matrix to be drawn with
+    orderStandingTiles(viewpoint, viewProjection);
+    // Nothing standing is in view, or what stands has no matrix to be drawn with.
+    if (drawOrder.empty()) return cleared;
     uploadInstances();
 
     shader->use();

@@ -72,6 +72,11 @@ inline std::uint32_t keyIndex(std::uint64_t key) {
     return static_cast<std::uint32_t>(key & 0xffffffffu);
 }
 
+// True when the box from `low` to `high`, taken to clip space by `clipFromBox`, lies wholly
+// beyond one of the six planes of the view volume, so that drawing it could not cover a pixel.
+// A box that the view volume's planes only cut, or that holds the eye, is not outside.
+bool boxOutsideView(const glm::mat4& clipFromBox, const glm::vec3& low, const glm::vec3& high);
+
 // A grid of tiles drawn with one mesh, each standing tile with the model matrix at its row and
 // column. The matrix grid must have the shape of the tile grid; a tile without a matrix is
 // reported once at construction and never drawn.
@@ -90,7 +95,11 @@ public:
     // that: from there a tile's top hides them, and they would only cost the depth test. From
     // inside the grass, and without `nearReach` (wireframe drawing shows every edge), they are
     // drawn.
-    bool draw(const glm::vec3& viewpoint, std::optional<float> nearReach = std::nullopt);
+    //
+    // With `viewProjection` (the camera's, world to clip space), tiles wholly outside the view are
+    // left out of the draw: on a software renderer each costs vertex work for nothing.
+    bool draw(const glm::vec3& viewpoint, std::optional<float> nearReach = std::nullopt,
+              const std::optional<glm::mat4>& viewProjection = std::nullopt);
 
     const TileGrid& getTiles() const { return tiles; }
     // Which tiles stand is read at every draw: a tile regrown here shows in the next one.
@@ -116,8 +125,10 @@ private:
     std::uint32_t innerSidesOf(const PlacedTile& tile) const;
 
     const glm::mat4* matrixAt(std::size_t row, std::size_t column) const;
-    // Fills `drawOrder` with the keys of the standing tiles, nearest first.
-    void orderStandingTiles(const glm::vec3& viewpoint);
+    // Fills `drawOrder` with the keys of the standing tiles, nearest first, leaving out those
+    // outside `viewProjection`'s view where one is given.
+    void orderStandingTiles(const glm::vec3& viewpoint,
+                            const std::optional<glm::mat4>& viewProjection);
     // Writes the instances of `drawOrder` to the instance buffer, unless it already holds them
     // in that order.
     void uploadInstances();
@@ -133,6 +144,9 @@ private:
     std::vector<PlacedTile> placed;
     std::vector<std::uint64_t> drawOrder;
     std::vector<GrassInstance> staged;
-    float highestTop = 0.0f;                   // of any tile's mesh, in the world
-    std::vector<std::uint32_t> uploadedOrder;  // indices into `placed` the buffer holds
+    float highestTop = 0.0f;                     // of any tile's mesh, in the world
+    glm::vec3 meshLow{0.0f}, meshHigh{0.0f};     // the box around the tile mesh, in its own space
+    std::vector<std::uint32_t> uploadedOrder;    // indices into `placed` the buffer holds
+    std::vector<std::uint8_t> standing;          // 1 for each placed tile standing at this draw
+    std::vector<std::uint8_t> uploadedStanding;  // and at the draw that filled the buffer
 };

@@ -300,3 +300,43 @@ TEST_F(GrassFieldGlTest, SidesWhereStandingTilesMeetAreLeftOutOnlyWhereNoOneCanS
     }
     glDisable(GL_CULL_FACE);
 }
+
+TEST_F(GrassFieldGlTest, TilesOutOfViewAreLeftOutAndStillShapeTheSidesOfThoseInView) {
+    // Two flush tiles along x: a narrow view straight down on the first leaves out the second.
+    auto field = makeField(2, 1, -1, 1.5f);
+    const glm::mat4 lens = glm::perspective(glm::radians(8.0f), 1.0f, 0.1f, 100.0f);
+    const glm::mat4 fromAbove = lens * glm::lookAt(glm::vec3(0.0f, 8.0f, 0.0f), glm::vec3(0.0f),
+                                                   glm::vec3(0.0f, 0.0f, -1.0f));
+    const glm::mat4 fromTheSide =
+        glm::perspective(glm::radians(60.0f), 1.0f, 0.1f, 100.0f) *
+        glm::lookAt(glm::vec3(5.0f, 6.0f, 0.0f), glm::vec3(0.75f, 0.0f, 0.0f), glm::vec3(0, 1, 0));
+    ColourTarget target(targetSize);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    const auto drawn = [&](const glm::mat4& view, std::optional<float> nearReach,
+                           std::optional<glm::mat4> leaveOutBeyond, GLuint& triangles) {
+        shader->use();
+        shader->setUniform("viewProjMatrix", view);
+        target.clear();
+        GLuint query = 0;
+        glGenQueries(1, &query);
+        glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+        field->draw(glm::vec3(0.0f, 6.0f, 0.0f), nearReach, leaveOutBeyond);
+        glEndQuery(GL_PRIMITIVES_GENERATED);
+        glGetQueryObjectuiv(query, GL_QUERY_RESULT, &triangles);
+        glDeleteQueries(1, &query);
+        return target.pixels();
+    };
+    GLuint triangles = 0;
+    const auto everyTile = drawn(fromAbove, 0.1f, std::nullopt, triangles);
+    EXPECT_EQ(triangles, 2u * trianglesPerBox);
+    EXPECT_TRUE(drawn(fromAbove, 0.1f, fromAbove, triangles) == everyTile);
+    EXPECT_EQ(triangles, 1u * trianglesPerBox);
+
+    // The tile out of view is mown: the side of the one in view that met it shows from the side.
+    mow(field->getTiles()[1][0]);
+    const auto withTheSide = drawn(fromTheSide, 0.1f, fromTheSide, triangles);
+    EXPECT_TRUE(withTheSide == drawn(fromTheSide, std::nullopt, std::nullopt, triangles));
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+}
