@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <glm/gtc/matrix_transform.hpp>
 #include <vector>
 
 #include "render/GrassField.h"
@@ -38,35 +37,4 @@ TEST(GrassDrawOrder, KeysKeepTheWholeIndexAndOrderCloseDistancesFarAway) {
     EXPECT_EQ(keyIndex(nearer), 7u);
     EXPECT_EQ(keyIndex(farther), 0u);
     EXPECT_EQ(keyIndex(nearestFirstKey(viewpoint, viewpoint, 0xffffffffu)), 0xffffffffu);
-}
-
-TEST(GrassView, ABoxIsOutsideOnlyWhenWhollyBeyondOnePlaneOfTheView) {
-    // Looking down -z from the origin, near 1, far 50, a square 90-degree view: at 10 units away
-    // it reaches 10 units to each side.
-    const glm::mat4 view = glm::perspective(glm::radians(90.0f), 1.0f, 1.0f, 50.0f);
-    const struct {
-        glm::vec3 centre;
-        float half;
-        bool outside;
-    } cases[] = {
-        {{0.0f, 0.0f, -10.0f}, 0.5f, false},   // straight ahead
-        {{11.2f, 0.0f, -10.0f}, 0.5f, true},   // right of the view
-        {{-11.2f, 0.0f, -10.0f}, 0.5f, true},  // left
-        {{0.0f, 11.2f, -10.0f}, 0.5f, true},   // above
-        {{0.0f, -11.2f, -10.0f}, 0.5f, true},  // below
-        {{10.6f, 0.0f, -10.0f}, 0.5f, false},  // cut by the right plane
-        {{0.0f, 0.0f, 10.0f}, 0.5f, true},     // behind the eye
-        {{3.0f, 0.0f, 0.6f}, 0.5f, true},      // beside the eye, just behind it
-        {{0.0f, 0.0f, -0.3f}, 0.5f, true},     // between the eye and the near plane
-        {{0.0f, 0.0f, -1.2f}, 0.5f, false},    // cut by the near plane
-        {{0.0f, 0.0f, 0.0f}, 0.5f, true},      // holds the eye, short of the near plane
-        {{0.0f, 0.0f, 0.0f}, 2.0f, false},     // holds the eye and reaches past the near plane
-        {{0.0f, 0.0f, -50.6f}, 0.5f, true},    // beyond the far plane
-        {{0.0f, 0.0f, -50.4f}, 0.5f, false},   // cut by the far plane
-    };
-    for (const auto& c : cases) {
-        const glm::mat4 clipFromBox = view * glm::translate(glm::mat4(1.0f), c.centre);
-        EXPECT_EQ(boxOutsideView(clipFromBox, glm::vec3(-c.half), glm::vec3(c.half)), c.outside)
-            << c.centre.x << ", " << c.centre.y << ", " << c.centre.z << " +- " << c.half;
-    }
 }
