@@ -74,7 +74,8 @@ inline std::uint32_t keyIndex(std::uint64_t key) {
 
 // True when the box from `low` to `high`, taken to clip space by `clipFromBox`, lies wholly
 // beyond one of the six planes of the view volume, so that drawing it could not cover a pixel.
-// A box that the view volume's planes only cut, or that holds the eye, is not outside.
+// A box that the view volume's planes only cut, or that reaches from behind the eye into the
+// view, is not outside.
 bool boxOutsideView(const glm::mat4& clipFromBox, const glm::vec3& low, const glm::vec3& high);
 
 // A grid of tiles drawn with one mesh, each standing tile with the model matrix at its row and
