@@ -7,7 +7,8 @@ class Shader;
 class Texture;
 
 // A surface's program and lighting weights: "materialCoefficients" holds the ambient, diffuse
-// and specular weights, "specularAlpha" the specular exponent. Immutable once made.
+// and specular weights, "specularAlpha" the specular exponent (the scene's shader takes it as a
+// whole number from 0 to 15). Immutable once made.
 class Material {
 public:
     Material(std::shared_ptr<Shader> shader, glm::vec3 materialCoefficients, float specularAlpha);
