@@ -27,10 +27,10 @@ void ScreenQuad::draw() const {
     glBindVertexArray(0);
 }
 
-OffscreenTarget::OffscreenTarget(int width, int height)
+OffscreenTarget::OffscreenTarget(int width, int height, bool withDepthStencil)
     : framebuffer(GlFramebuffer::create()),
       colorTexture(GlTexture::create()),
-      depthStencil(GlRenderbuffer::create()),
+      depthStencil(withDepthStencil ? GlRenderbuffer::create() : GlRenderbuffer()),
       targetSize{width, height} {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer.get());
 
@@ -41,10 +41,12 @@ OffscreenTarget::OffscreenTarget(int width, int height)
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTexture.get(),
                            0);
 
-    glBindRenderbuffer(GL_RENDERBUFFER, depthStencil.get());
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                              depthStencil.get());
+    if (withDepthStencil) {
+        glBindRenderbuffer(GL_RENDERBUFFER, depthStencil.get());
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                                  depthStencil.get());
+    }
 
     complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     if (!complete) {
@@ -68,16 +70,61 @@ void prepareEdgeShader(Shader& edgeShader) {
     edgeShader.setUniform("screenTexture", 0);
 }
 
-void composeThroughEdgeShader(Shader& edgeShader, const ScreenQuad& quad,
-                              const OffscreenTarget& target, FramebufferSize window) {
+void prepareUpscaleShader(Shader& upscaleShader) {
+    upscaleShader.use();
+    upscaleShader.setUniform("image", 0);
+}
+
+namespace {
+// The window bound, with the depth test off and cleared to white, for the final pass.
+void clearWindowForFinalPass(FramebufferSize window) {
     OffscreenTarget::bindWindow(window);
     glDisable(GL_DEPTH_TEST);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
+}
+
+// Draws `image` over the bound framebuffer through `shader`, from texture unit 0.
+void drawImage(Shader& shader, const ScreenQuad& quad, const OffscreenTarget& image) {
+    shader.use();
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, image.getColorTexture());
+    quad.draw();
+}
+
+void drawEdgePass(Shader& edgeShader, const ScreenQuad& quad, const OffscreenTarget& target) {
     edgeShader.use();
     edgeShader.setUniform("width", target.size().width);
     edgeShader.setUniform("height", target.size().height);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, target.getColorTexture());
-    quad.draw();
+    drawImage(edgeShader, quad, target);
+}
+}  // namespace
+
+void composeThroughEdgeShader(Shader& edgeShader, const ScreenQuad& quad,
+                              const OffscreenTarget& target, FramebufferSize window) {
+    clearWindowForFinalPass(window);
+    drawEdgePass(edgeShader, quad, target);
+}
+
+RenderTargets::RenderTargets(FramebufferSize view, FramebufferSize scene)
+    : viewSize(view), sceneImage(scene.width, scene.height) {
+    if (scene == view) return;
+    edgedImage.emplace(scene.width, scene.height, false);
+    // Sampled between texels on its way up: its edges must not blend with the opposite ones.
+    glBindTexture(GL_TEXTURE_2D, edgedImage->getColorTexture());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+void RenderTargets::compose(Shader& edgeShader, Shader& upscaleShader,
+                            const ScreenQuad& quad) const {
+    if (!edgedImage) {
+        composeThroughEdgeShader(edgeShader, quad, sceneImage, viewSize);
+        return;
+    }
+    glDisable(GL_DEPTH_TEST);
+    edgedImage->bind();
+    drawEdgePass(edgeShader, quad, sceneImage);
+    clearWindowForFinalPass(viewSize);
+    drawImage(upscaleShader, quad, *edgedImage);
 }

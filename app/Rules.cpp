@@ -68,15 +68,16 @@ bool statusLine(const GameState& state, const Countdown& countdown, bool won, in
     const float top = static_cast<float>(windowHeight - 50);
     const float middle = static_cast<float>(windowHeight / 2);
     if (won) {
-        line = {"YOU WON!", 50.0f, middle, 2.5f, blue, false};
+        line = {"YOU WON!", 50.0f, middle, 2.5f, blue, false, HudAnchor::Middle};
     } else if (state.paused) {
-        line = {"- PAUSED -", 20.0f, top, 1.0f, red, false};
+        line = {"- PAUSED -", 20.0f, top, 1.0f, red, false, HudAnchor::TopLeft};
     } else if (countdown.timeLeft > 0.0f) {
         // The last ten seconds turn red.
         const bool finalSeconds = countdown.seconds < 10 && countdown.minutes <= 0;
-        line = {timeLeftText(countdown), 20.0f, top, 1.0f, finalSeconds ? red : black, false};
+        line = {timeLeftText(countdown), 20.0f, top, 1.0f, finalSeconds ? red : black, false,
+                HudAnchor::TopLeft};
     } else if (state.gameOver) {
-        line = {"GAME OVER!", 50.0f, middle, 2.5f, red, false};
+        line = {"GAME OVER!", 50.0f, middle, 2.5f, red, false, HudAnchor::Middle};
     } else {
         return false;
     }
@@ -85,9 +86,9 @@ bool statusLine(const GameState& state, const Countdown& countdown, bool won, in
 
 // Light text over a dark shadow `offset` pixels right and down.
 void addShadowed(std::vector<HudLine>& lines, const std::string& text, float x, float y,
-                 float scale, float offset) {
-    lines.push_back({text, x + offset, y - offset, scale, black, false});
-    lines.push_back({text, x, y, scale, yellow, false});
+                 float scale, float offset, HudAnchor anchor) {
+    lines.push_back({text, x + offset, y - offset, scale, black, false, anchor});
+    lines.push_back({text, x, y, scale, yellow, false, anchor});
 }
 
 // Every action with its keys in two columns, then the mouse, from `top` down.
@@ -98,8 +99,8 @@ void addControlsPanel(std::vector<HudLine>& lines, const KeyLabels& keys, float 
     constexpr float keysX = 220.0f;
     float y = top;
     const auto row = [&](const std::string& label, const std::string& input) {
-        addShadowed(lines, label, labelX, y, scale, 1.0f);
-        addShadowed(lines, input, keysX, y, scale, 1.0f);
+        addShadowed(lines, label, labelX, y, scale, 1.0f, HudAnchor::TopLeft);
+        addShadowed(lines, input, keysX, y, scale, 1.0f, HudAnchor::TopLeft);
         y -= rowHeight;
     };
     for (int action = 0; action < actionCount; ++action) {
@@ -121,12 +122,12 @@ std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown
         const float y = static_cast<float>(windowHeight / 2 - 45);
         const std::string padButton = state.gamepadConnected ? " or A" : "";
         addShadowed(lines, "Press " + keys.first(Action::Restart) + padButton + " to play again",
-                    50.0f, y, 1.0f, 2.0f);
+                    50.0f, y, 1.0f, 2.0f, HudAnchor::Middle);
         if (won && state.roundTime >= 0.0f) {
             addShadowed(
                 lines,
                 "Time: " + clockText(state.roundTime) + "   Best: " + clockText(state.bestTime),
-                50.0f, y - 45.0f, 1.0f, 2.0f);
+                50.0f, y - 45.0f, 1.0f, 2.0f, HudAnchor::Middle);
         }
     }
     const float underStatus = static_cast<float>(windowHeight - 80);
@@ -134,7 +135,7 @@ std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown
         addControlsPanel(lines, keys, underStatus - 20.0f);
     } else if (state.firstRound && !ended && playedTime(countdown) < controlsHintSeconds) {
         addShadowed(lines, "Press " + keys.first(Action::Controls) + " for the controls", 20.0f,
-                    underStatus, 0.5f, 1.0f);
+                    underStatus, 0.5f, 1.0f, HudAnchor::TopLeft);
     }
 
     lines.push_back(
@@ -143,8 +144,48 @@ std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown
 
     char speed[64];
     std::snprintf(speed, sizeof speed, "%f", static_cast<double>(state.driveSpeed));
-    lines.push_back({speed, static_cast<float>(windowWidth), 10.0f, 1.0f, red, true});
+    lines.push_back(
+        {speed, static_cast<float>(windowWidth), 10.0f, 1.0f, red, true, HudAnchor::BottomRight});
     return lines;
+}
+
+void fitHudToView(std::vector<HudLine>& lines, int layoutWidth, int layoutHeight, int viewWidth,
+                  int viewHeight) {
+    if (layoutWidth == viewWidth && layoutHeight == viewHeight) return;
+    if (layoutHeight <= 0 || viewHeight <= 0) return;
+    const float factor = static_cast<float>(viewHeight) / static_cast<float>(layoutHeight);
+    const float layoutW = static_cast<float>(layoutWidth);
+    const float layoutH = static_cast<float>(layoutHeight);
+    const float viewW = static_cast<float>(viewWidth);
+    const float viewH = static_cast<float>(viewHeight);
+    for (HudLine& line : lines) {
+        // The anchor's point in the layout and in the view; the offset from it scales.
+        float fromX = 0.0f;
+        float fromY = 0.0f;
+        float toX = 0.0f;
+        float toY = 0.0f;
+        switch (line.anchor) {
+            case HudAnchor::BottomLeft:
+                break;
+            case HudAnchor::TopLeft:
+                fromY = layoutH;
+                toY = viewH;
+                break;
+            case HudAnchor::Middle:
+                fromX = layoutW / 2.0f;
+                fromY = layoutH / 2.0f;
+                toX = viewW / 2.0f;
+                toY = viewH / 2.0f;
+                break;
+            case HudAnchor::BottomRight:
+                fromX = layoutW;
+                toX = viewW;
+                break;
+        }
+        line.x = toX + (line.x - fromX) * factor;
+        line.y = toY + (line.y - fromY) * factor;
+        line.scale *= factor;
+    }
 }
 
 void drawHud(Shader& textShader, const std::vector<HudLine>& lines) {

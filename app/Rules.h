@@ -48,6 +48,10 @@ void recordWin(GameState& state, const Countdown& countdown, bool won);
 // Whole minutes and seconds, "2:03" for 123.9 s.
 std::string clockText(float seconds);
 
+// The corner (or the middle) of the window a line of heads-up text keeps its distance to when the
+// window is larger than the layout.
+enum class HudAnchor { BottomLeft, TopLeft, Middle, BottomRight };
+
 // One line of heads-up text in window pixels (origin bottom-left).
 struct HudLine {
     std::string text;
@@ -56,6 +60,7 @@ struct HudLine {
     float scale = 1.0f;
     glm::vec3 colour{0.0f};
     bool rightAligned = false;  // ends at x instead of starting there
+    HudAnchor anchor = HudAnchor::BottomLeft;
 };
 
 // "Time left: 03:05" for 185.4 s.
@@ -76,6 +81,13 @@ constexpr float controlsHintSeconds = 10.0f;
 std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown, bool won,
                               int windowWidth, int windowHeight,
                               const KeyLabels& keys = defaultKeyLabels());
+
+// Fits lines laid out for a window of `layoutWidth` x `layoutHeight` to a view of `viewWidth` x
+// `viewHeight` (full screen on a screen of another size): every position and size scaled by one
+// factor, the view's height over the layout's, each line keeping its place relative to its
+// anchor. Lines for a view of the layout's own size are left exactly as they are.
+void fitHudToView(std::vector<HudLine>& lines, int layoutWidth, int layoutHeight, int viewWidth,
+                  int viewHeight);
 
 // Draws the lines with the text shader, all in one draw call, leaving no program current
 // afterwards.

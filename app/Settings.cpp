@@ -16,6 +16,8 @@
 #include <optional>
 #include <vector>
 
+#include "app/RenderScale.h"
+
 namespace {
 // Where the values come from: the file named in messages (empty for the shipped file, whose
 // lines name none), and the values that a key the file lacks, or cannot set, keeps.
@@ -83,6 +85,27 @@ std::string lowerCase(std::string text) {
     return text;
 }
 
+// The render resolution of [window]: `auto`, or the share of the width and height from 0.25 to 1.
+// Anything else is named in one line and the scale is 1.
+void readRenderScale(const Source& source, Settings& settings) {
+    const std::string text = source.reader.Get("window", "render_scale", "");
+    if (text.empty()) return;
+    if (lowerCase(text) == "auto") {
+        settings.automaticRenderScale = true;
+        return;
+    }
+    char* end = nullptr;
+    const double share = std::strtod(text.c_str(), &end);
+    settings.automaticRenderScale = false;
+    if (end != text.c_str() && *end == '\0' && share >= lowestRenderScale && share <= 1.0) {
+        settings.renderScale = static_cast<float>(share);
+        return;
+    }
+    settings.renderScale = 1.0f;
+    std::cout << "ERROR: Setting 'render_scale' in [window]" << source.where << " cannot be used: '"
+              << quotedForConsole(text) << "'. Using 1 instead." << std::endl;
+}
+
 // Collects the [keys] lines for readKeyBindings; the INI reader cannot list a section's names.
 int collectKeyEntry(void* user, const char* section, const char* name, const char* value) {
     if (lowerCase(section) != "keys") return 1;
@@ -132,6 +155,7 @@ Settings readSettings(const Source& source, const KeyEntries& keyEntries) {
         rejectSetting(source, "camera", "near", settings.nearPlane, base.nearPlane);
     }
     readFramePacing(source, settings);
+    readRenderScale(source, settings);
     settings.volume = readVolume(source);
     settings.keys = readKeyBindings(base.keys, keyEntries, source.where);
     return settings;
@@ -258,7 +282,11 @@ Settings playerSettingsFromText(const Settings& shipped, const std::string& text
 }
 
 glm::mat4 buildProjection(const Settings& settings) {
-    const float aspect = static_cast<float>(settings.width) / static_cast<float>(settings.height);
+    return buildProjection(settings, settings.width, settings.height);
+}
+
+glm::mat4 buildProjection(const Settings& settings, int width, int height) {
+    const float aspect = static_cast<float>(width) / static_cast<float>(height);
     const float halfAngle = static_cast<float>(settings.fov) * 0.017453292f * 0.5f;
     const float t = static_cast<float>(std::tan(static_cast<double>(halfAngle)));
     const float nearPlane = static_cast<float>(settings.nearPlane);
@@ -274,7 +302,11 @@ glm::mat4 buildProjection(const Settings& settings) {
 }
 
 float nearPlaneReach(const Settings& settings) {
-    const double aspect = static_cast<double>(settings.width) / settings.height;
+    return nearPlaneReach(settings, settings.width, settings.height);
+}
+
+float nearPlaneReach(const Settings& settings, int width, int height) {
+    const double aspect = static_cast<double>(width) / height;
     const double t = std::tan(settings.fov * 0.017453292 * 0.5);
     return static_cast<float>(settings.nearPlane *
                               std::sqrt(1.0 + t * t * (1.0 + aspect * aspect)));

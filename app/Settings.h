@@ -27,6 +27,11 @@ struct Settings {
     std::optional<bool> vsync;
     int maxFps = 0;  // frames started per second at most; 0 for no cap
 
+    // The share of the view's width and height the 3D scene is drawn at (0.25 to 1), or chosen
+    // by the game from the frame rate it makes (render_scale = auto).
+    float renderScale = 1.0f;
+    bool automaticRenderScale = false;
+
     KeyBindings keys;  // [keys]
 };
 
@@ -35,7 +40,8 @@ struct Settings {
 // A key that is missing or cannot be converted keeps its default. So does a value the program
 // cannot use (a width or height of 0 or less, a field of view outside (0, 180), near of 0 or
 // less, far not beyond near, a volume outside 0 to 1, an infinity or NaN, a negative max_fps),
-// with one ERROR line naming key and value.
+// with one ERROR line naming key and value; a render_scale that is neither `auto` nor a number
+// from 0.25 to 1 costs such a line too, and the scale is 1.
 Settings loadSettings(const std::string& path);
 
 // The same rules over the text of a settings file already in memory.
@@ -59,8 +65,12 @@ Settings playerSettingsFromText(const Settings& shipped, const std::string& text
                                 const std::string& path);
 
 // The right-handed OpenGL perspective projection for the settings' field of view, clip
-// distances and the window's aspect ratio. Built once; the window cannot be resized.
+// distances and the window's aspect ratio.
 glm::mat4 buildProjection(const Settings& settings);
+// The same for a view of `width` x `height` pixels (full screen on a screen of another shape):
+// the vertical field of view stays, the horizontal one follows the aspect.
+glm::mat4 buildProjection(const Settings& settings, int width, int height);
 
 // How far from the eye the near clipping plane of that projection reaches, at its corners.
 float nearPlaneReach(const Settings& settings);
+float nearPlaneReach(const Settings& settings, int width, int height);

@@ -102,6 +102,8 @@ public:
         pool.update(dt, emitterBase, headingDegrees);
     }
     void draw(glm::mat4 view);
+    // The camera's projection changed with the window's size.
+    void setProjection(const glm::mat4& cameraProjection) { projection = cameraProjection; }
     void putAllToSleep() { pool.putAllToSleep(); }
 
     const ParticlePool& getPool() const { return pool; }

@@ -242,10 +242,14 @@ void loadFont(Shader& textShader, int windowWidth, int windowHeight, const std::
 
     // Even without glyphs the projection and the buffer are set up, so drawing stays valid
     // (every character is then an empty entry that draws nothing).
+    setTextProjection(textShader, windowWidth, windowHeight);
+    createTextBuffer();
+}
+
+void setTextProjection(Shader& textShader, int windowWidth, int windowHeight) {
     textShader.use();
     textShader.setUniform("projection", glm::ortho(0.0f, static_cast<float>(windowWidth), 0.0f,
                                                    static_cast<float>(windowHeight), -1.0f, 1.0f));
-    createTextBuffer();
 }
 
 void releaseFont() {

@@ -34,6 +34,10 @@ constexpr const char* defaultFontPath = "assets/fonts/calibri.ttf";
 void loadFont(Shader& textShader, int windowWidth, int windowHeight,
               const std::string& fontPath = defaultFontPath);
 
+// Sets the text shader's "projection" to a window of `windowWidth` x `windowHeight` pixels, for
+// a window whose size changed since loadFont. Leaves the text shader current.
+void setTextProjection(Shader& textShader, int windowWidth, int windowHeight);
+
 // The line printed as a character code is loaded: the character itself where it is printable
 // (32 to 126), its decimal code for the control codes.
 std::string glyphLoadingLine(int code);

@@ -249,3 +249,47 @@ TEST(HudTest, TheBoundKeysAreShownAndAWonRoundShowsItsTimeAndTheBest) {
     EXPECT_FALSE(shows(9.0f, false, "Press H for the controls"));  // in the first round only
     EXPECT_TRUE(shows(200.0f, true, "Time: 2:50   Best: 2:10"));
 }
+
+// Full screen scales the HUD by the screen's height over the window's and keeps each text at its
+// corner (or in the middle); the window's own size leaves the lines exactly as they were.
+TEST(HudTest, FitsAViewOfAnySizeByOneFactor) {
+    GameState playing;
+    playing.controlsVisible = true;
+    GameState won;
+    const Countdown countdown = runCountdown(playing, 10.0f, 0.0f);
+    for (const auto& [viewWidth, viewHeight] :
+         {std::pair{800, 600}, {1920, 1080}, {2560, 1080}, {1280, 1024}}) {
+        const float f = static_cast<float>(viewHeight) / height;
+        const float w = static_cast<float>(viewWidth);
+        const float h = static_cast<float>(viewHeight);
+        auto lines = hudLines(playing, countdown, false, width, height);
+        auto end = hudLines(won, countdown, true, width, height);
+        const auto unfitted = lines;
+        fitHudToView(lines, width, height, viewWidth, viewHeight);
+        fitHudToView(end, width, height, viewWidth, viewHeight);
+        ASSERT_EQ(lines.size(), unfitted.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_FLOAT_EQ(lines[i].scale, unfitted[i].scale * f);
+            if (viewWidth == width && viewHeight == height) {
+                EXPECT_EQ(lines[i].x, unfitted[i].x);
+                EXPECT_EQ(lines[i].y, unfitted[i].y);
+            }
+        }
+        const std::string at = std::to_string(viewWidth) + " x " + std::to_string(viewHeight);
+        const HudLine& countdownLine = lines.front();
+        EXPECT_FLOAT_EQ(countdownLine.x, 20.0f * f) << at;
+        EXPECT_FLOAT_EQ(h - countdownLine.y, 50.0f * f) << at;
+        const HudLine& firstPanelRow = lines[1];
+        EXPECT_FLOAT_EQ(h - firstPanelRow.y, (height - unfitted[1].y) * f) << at;
+        const HudLine& speed = lines.back();
+        EXPECT_FLOAT_EQ(speed.x, w) << at;
+        EXPECT_FLOAT_EQ(speed.y, 10.0f * f) << at;
+        const HudLine& fps = lines[lines.size() - 3];
+        EXPECT_FLOAT_EQ(fps.x, 10.0f * f) << at;
+        EXPECT_FLOAT_EQ(fps.y, 39.0f * f) << at;
+        const HudLine& wonLine = end.front();
+        EXPECT_EQ(wonLine.text, "YOU WON!");
+        EXPECT_FLOAT_EQ(wonLine.x, w / 2.0f - 350.0f * f) << at;
+        EXPECT_FLOAT_EQ(wonLine.y, h / 2.0f) << at;
+    }
+}

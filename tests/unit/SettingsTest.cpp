@@ -177,6 +177,24 @@ TEST(Projection, DefaultsElementByElement) {
     EXPECT_NEAR(p[3][2], -0.2002002f, 1e-6f);
 }
 
+// Full screen keeps the vertical field of view and widens or narrows the view with the screen.
+TEST(Projection, ForAViewOfAnyShape) {
+    const Settings settings;
+    const glm::mat4 window = buildProjection(settings);
+    for (const auto& [width, height] :
+         {std::pair{800, 600}, {1920, 1080}, {2560, 1080}, {1280, 1024}, {600, 800}}) {
+        const glm::mat4 p = buildProjection(settings, width, height);
+        const float aspect = static_cast<float>(width) / static_cast<float>(height);
+        EXPECT_EQ(p[1][1], window[1][1]) << width << " x " << height;
+        EXPECT_FLOAT_EQ(p[0][0] * aspect, p[1][1]) << width << " x " << height;
+        EXPECT_EQ(p[2], window[2]);
+        EXPECT_EQ(p[3], window[3]);
+        EXPECT_GT(nearPlaneReach(settings, width, height), 0.1f);
+    }
+    EXPECT_EQ(buildProjection(settings, 800, 600), window);
+    EXPECT_EQ(nearPlaneReach(settings, 800, 600), nearPlaneReach(settings));
+}
+
 TEST(Projection, At1024By768) {
     Settings settings;
     settings.width = 1024;
@@ -231,6 +249,16 @@ TEST(Settings, UnusableValuesAreTreatedAsMissingWithOneLineEach) {
         {"[camera]\nfar=-INFINITY\n",
          "ERROR: Setting 'far' in [camera] cannot be used: "
          "'-INFINITY'. Using the default 100 instead.\n"},
+        {"[window]\nrender_scale=0.2\n",
+         "ERROR: Setting 'render_scale' in [window] cannot be used: '0.2'. Using 1 instead.\n"},
+        {"[window]\nrender_scale=1.5\n",
+         "ERROR: Setting 'render_scale' in [window] cannot be used: '1.5'. Using 1 instead.\n"},
+        {"[window]\nrender_scale=half\n",
+         "ERROR: Setting 'render_scale' in [window] cannot be used: 'half'. Using 1 instead.\n"},
+        {"[window]\nrender_scale=0.5x\n",
+         "ERROR: Setting 'render_scale' in [window] cannot be used: '0.5x'. Using 1 instead.\n"},
+        {"[window]\nrender_scale=nan\n",
+         "ERROR: Setting 'render_scale' in [window] cannot be used: 'nan'. Using 1 instead.\n"},
     };
     for (const Case& c : cases) {
         SettingsFile file(c.text);
@@ -285,6 +313,44 @@ TEST(Settings, TextInMemoryFollowsTheSameRules) {
     testing::internal::CaptureStdout();
     expectDefaults(settingsFromText(std::string("\0\xff[[=\n=", 7)));
     testing::internal::GetCapturedStdout();
+}
+
+TEST(Settings, RenderScaleIsAShareOrAuto) {
+    struct Case {
+        const char* text;
+        float scale;
+        bool automatic;
+    };
+    const Case cases[] = {
+        {"", 1.0f, false},
+        {"render_scale = 0.25\n", 0.25f, false},
+        {"render_scale = 0.7\n", 0.7f, false},
+        {"render_scale = 1\n", 1.0f, false},
+        {"render_scale = auto\n", 1.0f, true},
+        {"render_scale = AUTO\n", 1.0f, true},
+    };
+    for (const Case& c : cases) {
+        testing::internal::CaptureStdout();
+        const Settings s = settingsFromText(std::string("[window]\n") + c.text);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << c.text;
+        EXPECT_EQ(s.renderScale, c.scale) << c.text;
+        EXPECT_EQ(s.automaticRenderScale, c.automatic) << c.text;
+    }
+    // The shipped file lets the game choose; a player's number overrides that, and a player's
+    // unusable value is named and gives 1.
+    Settings shipped;
+    loadQuietly(settingsPath, shipped);
+    EXPECT_TRUE(shipped.automaticRenderScale);
+    testing::internal::CaptureStdout();
+    const Settings fixed = playerSettingsFromText(shipped, "[window]\nrender_scale=0.5\n", "p");
+    const Settings broken = playerSettingsFromText(shipped, "[window]\nrender_scale=2\n", "p");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "ERROR: Setting 'render_scale' in [window] of 'p' cannot be used: '2'. Using 1 "
+              "instead.\n");
+    EXPECT_FALSE(fixed.automaticRenderScale);
+    EXPECT_EQ(fixed.renderScale, 0.5f);
+    EXPECT_FALSE(broken.automaticRenderScale);
+    EXPECT_EQ(broken.renderScale, 1.0f);
 }
 
 TEST(Settings, TheVolumeIsARealFromSilentToFull) {
