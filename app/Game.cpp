@@ -9,10 +9,8 @@
 #include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "app/Arena.h"
-#include "app/Fatal.h"
 #include "app/FramePacing.h"
 #include "app/GameState.h"
 #include "app/Input.h"
@@ -20,6 +18,7 @@
 #include "app/Rules.h"
 #include "app/Scene.h"
 #include "app/Settings.h"
+#include "app/Window.h"
 #include "effects/DebugOutput.h"
 #include "effects/Framework.h"
 #include "effects/Particles.h"
@@ -35,68 +34,7 @@
 
 namespace {
 
-// ---- Window-system callbacks: they run inside glfwPollEvents on the main thread. ----
-
-void glfwErrorCallback(int code, const char* description) {
-    std::cout << "GLFW error " << code << ": " << (description ? description : "") << std::endl;
-}
-
-GameSession& sessionOf(GLFWwindow* window) {
-    return *static_cast<GameSession*>(glfwGetWindowUserPointer(window));
-}
-
-float readClockSeconds() {
-    return static_cast<float>(glfwGetTime());
-}
-
-ScreenRect monitorRect(GLFWmonitor* monitor) {
-    ScreenRect rect;
-    glfwGetMonitorPos(monitor, &rect.x, &rect.y);
-    if (const GLFWvidmode* mode = glfwGetVideoMode(monitor)) {
-        rect.width = mode->width;
-        rect.height = mode->height;
-    }
-    return rect;
-}
-
-// The monitor the window is on, or the primary one.
-GLFWmonitor* monitorUnder(const ScreenRect& window) {
-    int count = 0;
-    GLFWmonitor** monitors = glfwGetMonitors(&count);
-    std::vector<ScreenRect> rects;
-    for (int i = 0; i < count; ++i) rects.push_back(monitorRect(monitors[i]));
-    const int holding = monitorHolding(rects, window);
-    return holding >= 0 ? monitors[holding] : glfwGetPrimaryMonitor();
-}
-
-// Full screen on the window's monitor at the monitor's own mode, so that no mode switch happens
-// and the final pass scales the picture to it.
-void goFullscreen(GameSession& s) {
-    ScreenRect place;
-    glfwGetWindowPos(s.window, &place.x, &place.y);
-    glfwGetWindowSize(s.window, &place.width, &place.height);
-    GLFWmonitor* monitor = monitorUnder(place);
-    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
-    if (mode == nullptr) return;
-    s.windowedPlace = place;
-    glfwSetWindowMonitor(s.window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
-}
-
-// Full screen, or back to the window's old place and size (the settings' size in the middle of
-// the monitor for a game that started full screen).
-void toggleFullscreen(GameSession& s) {
-    if (GLFWmonitor* monitor = glfwGetWindowMonitor(s.window)) {
-        const ScreenRect place = s.windowedPlace.value_or(
-            centredOn(monitorRect(monitor), s.settings.width, s.settings.height));
-        glfwSetWindowMonitor(s.window, nullptr, place.x, place.y, place.width, place.height,
-                             GLFW_DONT_CARE);
-    } else {
-        goFullscreen(s);
-    }
-    // Without a window manager the new size holds at once, and the next frame fills it; with one
-    // the framebuffer size callback follows.
-    glfwGetFramebufferSize(s.window, &s.windowFramebuffer.width, &s.windowFramebuffer.height);
-}
+// ---- Input callbacks: they run inside glfwPollEvents on the main thread. ----
 
 // Carries out what a key (or a gamepad button standing in for one) asks beyond the game state.
 void applyKeyEffect(GLFWwindow* window, KeyEffect effect) {
@@ -165,47 +103,7 @@ void scrollCallback(GLFWwindow* /*window*/, double /*xOffset*/, double yOffset) 
     camera.zoom(scrollZoomDelta(yOffset));
 }
 
-// The window's user pointer is its GameSession.
-void framebufferSizeCallback(GLFWwindow* window, int width, int height) {
-    static_cast<GameSession*>(glfwGetWindowUserPointer(window))->windowFramebuffer = {width,
-                                                                                      height};
-}
-
-// The window system lost what the window showed (it was uncovered, for one).
-void windowRefreshCallback(GLFWwindow* window) {
-    sessionOf(window).windowDamaged = true;
-}
-
 // ---- Start-up steps. ----
-
-// A set-up failure of the window system, the window, the loader or the framework: nothing
-// else is released, the console waits for Enter (unless input is closed) and the exit code is 1.
-[[noreturn]] void failStartUp(const std::string& message) {
-    glfwTerminate();
-    fatalStop("ERROR: " + message);
-}
-
-GLFWwindow* openWindow(const Settings& settings) {
-    glfwSetErrorCallback(glfwErrorCallback);
-    if (!glfwInit()) failStartUp("Failed to init GLFW");
-
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
-    glfwWindowHint(GLFW_REFRESH_RATE, settings.refreshRate);
-    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-    glfwWindowHint(GLFW_SAMPLES, 4);
-
-    GLFWmonitor* monitor = settings.fullscreen ? glfwGetPrimaryMonitor() : nullptr;
-    GLFWwindow* window =
-        glfwCreateWindow(settings.width, settings.height, settings.title.c_str(), monitor, nullptr);
-    if (window == nullptr) failStartUp("Failed to create window");
-    glfwMakeContextCurrent(window);
-    // Set either way when the settings say: some drivers wait for the display unless told not to.
-    if (settings.vsync) glfwSwapInterval(*settings.vsync ? 1 : 0);
-    return window;
-}
 
 void loadOpenGl() {
     glewExperimental = GL_TRUE;
@@ -214,14 +112,6 @@ void loadOpenGl() {
         failStartUp(std::string("Failed to init GLEW: ") +
                     reinterpret_cast<const char*>(glewGetErrorString(result)));
     }
-}
-
-void trackFramebufferSize(GameSession& session) {
-    glfwGetFramebufferSize(session.window, &session.windowFramebuffer.width,
-                           &session.windowFramebuffer.height);
-    glfwSetWindowUserPointer(session.window, &session);
-    glfwSetFramebufferSizeCallback(session.window, framebufferSizeCallback);
-    glfwSetWindowRefreshCallback(session.window, windowRefreshCallback);
 }
 
 void installInput(GLFWwindow* window) {
@@ -363,12 +253,9 @@ PolledGamepad pollGamepad(int followed) {
     return polled;
 }
 
-// Losing the focus pauses a round being played as F4 does; getting it back changes nothing. The
-// focus is read once a frame, after the events: a window system may take it away and give it
-// back within one round of events (X does so around a new window), which is no loss.
+// Losing the focus pauses a round being played as F4 does; getting it back changes nothing.
 void pauseOnFocusLoss(GameSession& s, FrameObserver* observer) {
-    const bool reported = glfwGetWindowAttrib(s.window, GLFW_FOCUSED) == GLFW_TRUE;
-    const bool focused = observer ? observer->hasFocus(reported) : reported;
+    const bool focused = readFocus(s.window, observer);
     if (pausesOnFocusLoss(game, s.roundEnded, s.hadFocus, focused)) {
         applyKeyEffect(s.window, handleAction(game, Action::Pause));
     }
@@ -388,23 +275,6 @@ void readGamepadInput(GameSession& s, FrameObserver* observer) {
     if (input.restart && gamepadRestarts(game, s.roundEnded)) {
         applyKeyEffect(s.window, handleAction(game, Action::Restart));
     }
-}
-
-// Paused, without the focus and with nothing sounding, nobody plays, hears or watches: the loop
-// waits for events instead of drawing, unless the window system asks for the picture again.
-bool restsInBackground(const GameSession& s) {
-    return game.paused && !s.hadFocus && !s.windowDamaged &&
-           glfwGetWindowAttrib(s.window, GLFW_FOCUSED) != GLFW_TRUE && s.sound->isQuiet();
-}
-
-// Waits up to a tenth of a second for an event (the focus coming back, a close request). The
-// clock goes on, and with it the paused countdown's time limit, so that the next frame is an
-// ordinary one.
-void waitInBackground(GameSession& s) {
-    glfwWaitEventsTimeout(0.1);
-    const float now = readClockSeconds();
-    readClock(s.clock, game, now);
-    runCountdown(game, now, s.startTime);
 }
 
 }  // namespace
