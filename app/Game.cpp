@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/Arena.h"
 #include "app/FramePacing.h"
@@ -277,6 +278,16 @@ void readGamepadInput(GameSession& s, FrameObserver* observer) {
     }
 }
 
+// The HUD laid out for the settings' window and fitted to the view the frame was drawn for.
+std::vector<HudLine> hudOfView(const GameSession& s, const Countdown& countdown, bool won) {
+    const FramebufferSize view = s.targets->view();
+    std::vector<HudLine> lines =
+        hudLines(game, countdown, won, s.settings.width, s.settings.height, s.keyLabels,
+                 renderResolutionText(s.targets->scene(), s.renderScale));
+    fitHudToView(lines, s.settings.width, s.settings.height, view.width, view.height);
+    return lines;
+}
+
 }  // namespace
 
 std::unique_ptr<GameSession> startGame(const Settings& settings) {
@@ -300,6 +311,8 @@ std::unique_ptr<GameSession> startGame(const Settings& settings) {
     s.edgeShader = std::make_shared<Shader>("edge.vert", "edge.frag");
     s.grassShader = std::make_shared<Shader>("grass.vert", "texture.frag");
 
+    s.upscaleShader = std::make_shared<Shader>("upscale.vert", "upscale.frag");
+
     loadFont(*s.textShader, settings.width, settings.height);
 
     // Textures, materials, models and the first eleven drawables (robot pieces, ground, four
@@ -308,11 +321,17 @@ std::unique_ptr<GameSession> startGame(const Settings& settings) {
 
     s.screenQuad = std::make_unique<ScreenQuad>();
     prepareEdgeShader(*s.edgeShader);
+    prepareUpscaleShader(*s.upscaleShader);
 
     createLights(*s.scene, static_cast<float>(settings.brightness));
 
-    // Reports an incomplete framebuffer and carries on.
-    s.offscreen = std::make_unique<OffscreenTarget>(settings.width, settings.height);
+    // The off-screen images, for the window's size unless a full screen of another size or a
+    // render scale say otherwise. An incomplete framebuffer is reported and the game carries on.
+    s.renderScale = settings.automaticRenderScale ? 1.0f : settings.renderScale;
+    if (settings.automaticRenderScale) {
+        s.automaticScale.emplace(targetFrameRate(displayRefreshRate(s.window), settings.maxFps));
+    }
+    fitToView(s);
 
     s.startTime = readClockSeconds();
     startClock(s.clock, game, s.startTime);
@@ -339,11 +358,12 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     };
     Scene& scene = *s.scene;
 
+    fitToView(s);
     wakeBall();
     if (game.wireframeMode) {
-        OffscreenTarget::bindWindow(s.windowFramebuffer);
+        OffscreenTarget::bindWindow(s.targets->view());
     } else {
-        s.offscreen->bind();
+        s.targets->sceneTarget().bind();
     }
     clearFrame();
     const CursorPosition cursor = readCursor(s.window);
@@ -402,7 +422,7 @@ void runFrame(GameSession& s, FrameObserver* observer) {
 
     if (!game.wireframeMode) {
         // Leaves the depth test off for the HUD.
-        composeThroughEdgeShader(*s.edgeShader, *s.screenQuad, *s.offscreen, s.windowFramebuffer);
+        s.targets->compose(*s.edgeShader, *s.upscaleShader, *s.screenQuad);
         phaseDone(FramePhase::PostProcessing);
     }
 
@@ -416,10 +436,7 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     s.sound->update(soundFrameOf(step, countdown, won));
     phaseDone(FramePhase::Sound);
 
-    if (game.hudVisible) {
-        drawHud(*s.textShader,
-                hudLines(game, countdown, won, s.settings.width, s.settings.height, s.keyLabels));
-    }
+    if (game.hudVisible) drawHud(*s.textShader, hudOfView(s, countdown, won));
     phaseDone(FramePhase::Hud);
 
     glfwSwapBuffers(s.window);
@@ -433,6 +450,25 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     applyDriveKeys(game, keys.w, keys.a, keys.s, keys.d, game.frameTime);
     readGamepadInput(s, observer);
     countFrame(s.clock, game, s.clock.previousTime);
+}
+
+void fitToView(GameSession& s) {
+    const FramebufferSize view = s.windowFramebuffer;
+    // A minimised window has no pixels; what there is stays until it comes back.
+    if (view.width <= 0 || view.height <= 0) return;
+    const FramebufferSize scene = sceneSizeFor(view, s.renderScale);
+    if (s.targets && s.targets->view() == view && s.targets->scene() == scene) return;
+    if (!s.targets || s.targets->view() != view) {
+        s.projection = buildProjection(s.settings, view.width, view.height);
+        s.nearPlaneReach = nearPlaneReach(s.settings, view.width, view.height);
+        setTextProjection(*s.textShader, view.width, view.height);
+        if (s.smoke) s.smoke->setProjection(s.projection);
+    }
+    s.targets = std::make_unique<RenderTargets>(view, scene);
+}
+
+void adjustRenderScale(GameSession& s, double frameSeconds) {
+    if (s.automaticScale) s.renderScale = s.automaticScale->frameDone(frameSeconds);
 }
 
 void restartRound(GameSession& s, float now) {
@@ -450,11 +486,12 @@ void shutdownGame(GameSession& s) {
     s.smoke.reset();
     s.plateauField.reset();
     s.arenaField.reset();
-    s.offscreen.reset();
+    s.targets.reset();
     s.screenQuad.reset();
     s.scene.reset();
     shutdownPhysics();
     releaseFont();
+    s.upscaleShader.reset();
     s.grassShader.reset();
     s.edgeShader.reset();
     s.sceneShader.reset();
@@ -480,7 +517,9 @@ int runGame() {
         }
         session->windowDamaged = false;
         sleepFor(pacer.waitBeforeFrame(glfwGetTime()));
+        const double frameStart = glfwGetTime();
         runFrame(*session);
+        adjustRenderScale(*session, glfwGetTime() - frameStart);
     }
     shutdownGame(*session);
     return 0;

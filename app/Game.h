@@ -8,6 +8,7 @@
 #include "app/Input.h"
 #include "app/Keys.h"
 #include "app/PostProcess.h"
+#include "app/RenderScale.h"
 #include "app/Scene.h"
 #include "app/Settings.h"
 #include "app/WindowMode.h"
@@ -25,12 +26,17 @@ int runGame();
 // start-up, frames and shutdown, so everything here is open to it.
 struct GameSession {
     Settings settings;
-    glm::mat4 projection{1.0f};   // fixed for the run: the window cannot be resized
+    glm::mat4 projection{1.0f};   // for the view in force (the window's, or the full screen's)
     float nearPlaneReach = 0.0f;  // of that projection, from the eye
     GLFWwindow* window = nullptr;
     // What the window system gave, which the final pass and the HUD fill. It is the size asked
-    // for, except where the window system decides otherwise (full screen without a mode switch).
+    // for, except where the window system decides otherwise (full screen on a screen of its own
+    // size); the projection, the off-screen images and the HUD follow it (fitToView).
     FramebufferSize windowFramebuffer;
+    // The share of the view's width and height the scene is drawn at, and where the settings
+    // say auto, what chooses it.
+    float renderScale = 1.0f;
+    std::optional<RenderScaleController> automaticScale;
 
     // The programs, shared by the materials, the text and the post-processing pass. The grass
     // program is the scene's lighting with the tiles' matrices read per instance.
@@ -38,10 +44,11 @@ struct GameSession {
     std::shared_ptr<Shader> sceneShader;
     std::shared_ptr<Shader> edgeShader;
     std::shared_ptr<Shader> grassShader;
+    std::shared_ptr<Shader> upscaleShader;  // a scene drawn smaller than the window, scaled up
 
     std::unique_ptr<Scene> scene;
     std::unique_ptr<ScreenQuad> screenQuad;
-    std::unique_ptr<OffscreenTarget> offscreen;
+    std::unique_ptr<RenderTargets> targets;  // of the view and render scale in force
 
     FrameClock clock;
     float startTime = 0.0f;  // also the start of the countdown
@@ -63,8 +70,6 @@ struct GameSession {
 
     // The keys of settings.keys as the HUD names them, in the player's keyboard layout.
     KeyLabels keyLabels;
-    // Where the window was before the full-screen key took it full screen.
-    std::optional<ScreenRect> windowedPlace;
 };
 
 // The parts of a frame, in the order they run; the benchmark reports the time of each.
@@ -120,6 +125,13 @@ public:
 std::unique_ptr<GameSession> startGame(const Settings& settings);
 // One iteration of the frame loop.
 void runFrame(GameSession& session, FrameObserver* observer = nullptr);
+// Makes the projection, the culling's reach, the smoke's and the text's projections and the
+// off-screen images fit the window's framebuffer and the render scale, where either changed
+// since they were made; otherwise does nothing. Each frame starts with it.
+void fitToView(GameSession& session);
+// Gives the automatic render scale, where the settings ask for it, the time the last frame took
+// (without any wait for the frame cap); the next frame draws at the scale it then chooses.
+void adjustRenderScale(GameSession& session, double frameSeconds);
 // A new round, as the game starts one, at the clock reading `now`: every tile standing, the
 // robot, the ball and the pendulum at their start places at rest, the wheels and the smoke at
 // rest, no sound of the old round left, the countdown at its full time from `now`, not over, not

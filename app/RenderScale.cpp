@@ -23,6 +23,11 @@ FramebufferSize sceneSizeFor(FramebufferSize view, float scale) {
     return {share(view.width), share(view.height)};
 }
 
+std::string renderResolutionText(FramebufferSize scene, float scale) {
+    return std::to_string(scene.width) + " x " + std::to_string(scene.height) + " (" +
+           std::to_string(std::lround(scale * 100.0f)) + "%)";
+}
+
 int targetFrameRate(int displayRefreshRate, int maxFramesPerSecond) {
     int target = displayRefreshRate > 0 ? displayRefreshRate : 0;
     if (maxFramesPerSecond > 0 && (target == 0 || maxFramesPerSecond < target)) {

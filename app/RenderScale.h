@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "app/PostProcess.h"
 
 // The render resolution: the 3D scene, the smoke and the edge pass are drawn at a share of the
@@ -13,6 +15,9 @@ constexpr float lowestAutomaticRenderScale = 0.5f;
 // The size the scene is drawn at for a view of `view` pixels at `scale`: at least one pixel
 // each way, rounded to the nearest whole pixel; the view itself at a scale of 1.
 FramebufferSize sceneSizeFor(FramebufferSize view, float scale);
+
+// The render resolution as the controls panel shows it: "1344 x 756 (70%)".
+std::string renderResolutionText(FramebufferSize scene, float scale);
 
 // The frame rate the automatic render scale holds: the display's refresh rate (0 when unknown),
 // or the frame cap where one is set (0 for none) and lower, or 60 where neither is known.

@@ -92,7 +92,8 @@ void addShadowed(std::vector<HudLine>& lines, const std::string& text, float x, 
 }
 
 // Every action with its keys in two columns, then the mouse, from `top` down.
-void addControlsPanel(std::vector<HudLine>& lines, const KeyLabels& keys, float top) {
+void addControlsPanel(std::vector<HudLine>& lines, const KeyLabels& keys,
+                      const std::string& renderResolution, float top) {
     constexpr float scale = 0.5f;
     constexpr float rowHeight = 26.0f;
     constexpr float labelX = 20.0f;
@@ -108,11 +109,13 @@ void addControlsPanel(std::vector<HudLine>& lines, const KeyLabels& keys, float 
     }
     row("Orbit the camera", "left mouse button + drag");
     row("Zoom", "scroll wheel");
+    if (!renderResolution.empty()) row("Render resolution", renderResolution);
 }
 }  // namespace
 
 std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown, bool won,
-                              int windowWidth, int windowHeight, const KeyLabels& keys) {
+                              int windowWidth, int windowHeight, const KeyLabels& keys,
+                              const std::string& renderResolution) {
     std::vector<HudLine> lines;
     lines.reserve(state.controlsVisible ? 70 : 10);
     HudLine status;
@@ -132,7 +135,7 @@ std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown
     }
     const float underStatus = static_cast<float>(windowHeight - 80);
     if (state.controlsVisible) {
-        addControlsPanel(lines, keys, underStatus - 20.0f);
+        addControlsPanel(lines, keys, renderResolution, underStatus - 20.0f);
     } else if (state.firstRound && !ended && playedTime(countdown) < controlsHintSeconds) {
         addShadowed(lines, "Press " + keys.first(Action::Controls) + " for the controls", 20.0f,
                     underStatus, 0.5f, 1.0f, HudAnchor::TopLeft);

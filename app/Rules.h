@@ -77,10 +77,12 @@ constexpr float controlsHintSeconds = 10.0f;
 // is won its time and the best time (each a dark shadow, then the text over it, so that it reads
 // on the white sky and on the arena alike); in the first seconds of the first round the hint for
 // the controls, or the controls panel while it is shown; the frames per second, the frame number
-// and the speed read-out at the right edge. Keys are named as in `keys`.
+// and the speed read-out at the right edge. Keys are named as in `keys`; the panel ends with the
+// render resolution where one is given.
 std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown, bool won,
                               int windowWidth, int windowHeight,
-                              const KeyLabels& keys = defaultKeyLabels());
+                              const KeyLabels& keys = defaultKeyLabels(),
+                              const std::string& renderResolution = "");
 
 // Fits lines laid out for a window of `layoutWidth` x `layoutHeight` to a view of `viewWidth` x
 // `viewHeight` (full screen on a screen of another size): every position and size scaled by one

@@ -41,17 +41,31 @@ GLFWmonitor* monitorUnder(const ScreenRect& window) {
     return holding >= 0 ? monitors[holding] : glfwGetPrimaryMonitor();
 }
 
-// Full screen on the window's monitor at the monitor's own mode, so that no mode switch happens
-// and the final pass scales the picture to it.
-void goFullscreen(GameSession& s) {
+// The monitor the window is on (the one it fills when full screen), or the primary one.
+GLFWmonitor* monitorOf(GLFWwindow* window) {
+    if (GLFWmonitor* fullscreenOn = glfwGetWindowMonitor(window)) return fullscreenOn;
     ScreenRect place;
-    glfwGetWindowPos(s.window, &place.x, &place.y);
-    glfwGetWindowSize(s.window, &place.width, &place.height);
-    GLFWmonitor* monitor = monitorUnder(place);
+    glfwGetWindowPos(window, &place.x, &place.y);
+    glfwGetWindowSize(window, &place.width, &place.height);
+    return monitorUnder(place);
+}
+
+// Full screen on the window's monitor at the monitor's own mode: no mode switch happens, and
+// the scene is drawn for the screen's own size and shape.
+void goFullscreen(GameSession& s) {
+    GLFWmonitor* monitor = monitorOf(s.window);
     const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
     if (mode == nullptr) return;
-    s.windowedPlace = place;
     glfwSetWindowMonitor(s.window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+}
+
+// Back to a window of the settings' size. A game that started full screen may have switched the
+// monitor to another mode, which leaving gives back; only then is the desktop's middle known.
+void leaveFullscreen(GameSession& s, GLFWmonitor* monitor) {
+    glfwSetWindowMonitor(s.window, nullptr, 0, 0, s.settings.width, s.settings.height,
+                         GLFW_DONT_CARE);
+    const ScreenRect place = centredOn(monitorRect(monitor), s.settings.width, s.settings.height);
+    glfwSetWindowPos(s.window, place.x, place.y);
 }
 
 // The callbacks run inside glfwPollEvents on the main thread.
@@ -109,19 +123,21 @@ void trackFramebufferSize(GameSession& session) {
     glfwSetWindowRefreshCallback(session.window, windowRefreshCallback);
 }
 
-// A game that started full screen goes back to the settings' size in the middle of the monitor.
 void toggleFullscreen(GameSession& s) {
     if (GLFWmonitor* monitor = glfwGetWindowMonitor(s.window)) {
-        const ScreenRect place = s.windowedPlace.value_or(
-            centredOn(monitorRect(monitor), s.settings.width, s.settings.height));
-        glfwSetWindowMonitor(s.window, nullptr, place.x, place.y, place.width, place.height,
-                             GLFW_DONT_CARE);
+        leaveFullscreen(s, monitor);
     } else {
         goFullscreen(s);
     }
     // Without a window manager the new size holds at once, and the next frame fills it; with one
     // the framebuffer size callback follows.
     glfwGetFramebufferSize(s.window, &s.windowFramebuffer.width, &s.windowFramebuffer.height);
+}
+
+int displayRefreshRate(GLFWwindow* window) {
+    GLFWmonitor* monitor = monitorOf(window);
+    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    return mode ? mode->refreshRate : 0;
 }
 
 // The focus is read once a frame, after the events: a window system may take it away and give

@@ -29,9 +29,12 @@ GameSession& sessionOf(GLFWwindow* window);
 // framebuffer size and its windowDamaged set when the window system loses the picture.
 void trackFramebufferSize(GameSession& session);
 
-// Full screen on the window's monitor at the monitor's own mode, or back to the window's old
-// place and size.
+// Full screen on the window's monitor at the monitor's own mode, or back to a window of the
+// settings' size in the middle of that monitor, at its desktop resolution.
 void toggleFullscreen(GameSession& session);
+
+// The refresh rate of the monitor the window is on, in Hz; 0 where it is not known.
+int displayRefreshRate(GLFWwindow* window);
 
 // Whether the window has the input focus this frame, as the window system reports it unless an
 // observer decides.

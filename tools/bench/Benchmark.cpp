@@ -258,16 +258,20 @@ TimedBlock timeBlock(int count, Frame&& frame) {
 // swapped, in the same order and with the same calls as the game's frame. The game's clock
 // stands still: only game frames move it on.
 void runFloorFrame(GameSession& s) {
-    s.offscreen->bind();
+    s.targets->sceneTarget().bind();
     glEnable(GL_DEPTH_TEST);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    composeThroughEdgeShader(*s.edgeShader, *s.screenQuad, *s.offscreen, s.windowFramebuffer);
+    s.targets->compose(*s.edgeShader, *s.upscaleShader, *s.screenQuad);
     const float now = gameClock.now();
     const float gameFrameTime = game.frameTime;
     readClock(s.clock, game, now);
     const Countdown countdown = runCountdown(game, now, s.startTime);
-    drawHud(*s.textShader, hudLines(game, countdown, false, s.settings.width, s.settings.height));
+    std::vector<HudLine> hud =
+        hudLines(game, countdown, false, s.settings.width, s.settings.height);
+    fitHudToView(hud, s.settings.width, s.settings.height, s.targets->view().width,
+                 s.targets->view().height);
+    drawHud(*s.textShader, hud);
     glfwSwapBuffers(s.window);
     glfwPollEvents();
     ++game.frameNumber;
@@ -280,7 +284,7 @@ void runFloorFrame(GameSession& s) {
 // The platform alone: the window's own framebuffer cleared and swapped, events polled, nothing
 // drawn.
 void runBareFrame(GameSession& s) {
-    OffscreenTarget::bindWindow(s.windowFramebuffer);
+    OffscreenTarget::bindWindow(s.targets->view());
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glfwSwapBuffers(s.window);
