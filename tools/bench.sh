@@ -2,7 +2,11 @@
 # Builds the frame benchmark and the picture comparer if needed (Release) and runs the benchmark
 # on a private Xvfb display from the repository root, where it finds assets/. Arguments go to
 # the benchmark:
-#   bash tools/bench.sh [--frames N] [--physics-steps N] [--compare-edge FOLDER] [--picture FILE]
+#   bash tools/bench.sh [--frames N] [--physics-steps N] [--size WxH] [--render-scale S|auto]
+#                       [--compare-edge FOLDER] [--picture FILE]
+# --size WxH opens a window of that size on a screen as large (default 800 x 600 on 1024 x 768);
+# --render-scale draws the scene at that share of it (0.25 to 1), or lets the game choose (auto);
+# the default is 1, whatever the settings file says.
 # --compare-edge FOLDER adds a run that alternates the game's edge shader with FOLDER's
 # edge.vert and edge.frag frame by frame and prints the post-processing pass of each.
 # With --picture FILE it renders N frames (default 600) with a fixed 1/60 s frame time and writes
@@ -33,8 +37,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The screen holds the window: --size WxH where given, else the default 800 x 600 window.
+screen=1024x768
+previous=""
+for argument in "$@"; do
+    [ "$previous" = --size ] && screen=$argument
+    previous=$argument
+done
 source tools/xvfb.sh
-start_private_xvfb "$work" || { echo "bench: Xvfb did not start"; exit 1; }
+start_private_xvfb "$work" "$screen" || { echo "bench: Xvfb did not start"; exit 1; }
 
 # The sound plays into OpenAL Soft's wave writer, thrown away: a real device on any machine,
 # sound card or none, so that the sound phase is timed alike everywhere, and nothing is heard.

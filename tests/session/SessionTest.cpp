@@ -316,3 +316,32 @@ TEST_F(Session, EveryFrameDrawsTheGrassAndTheRobotThroughItsOwnCamera) {
         EXPECT_EQ(views.robot, own) << "frame " << frame;
     }
 }
+
+// Full screen on a screen of another shape, then a render scale, then the window again: the
+// projection, the off-screen images and the smoke follow the size in force, and the window's own
+// size brings back exactly what start-up made.
+TEST_F(Session, TheViewFollowsTheWindowAndTheRenderScale) {
+    start(settingsFromText("[window]\nwidth=320\nheight=240\n"));
+    frames(1);
+    const glm::mat4 windowProjection = session->projection;
+    EXPECT_EQ(windowProjection, buildProjection(session->settings));
+    struct Step {
+        FramebufferSize view;
+        float scale;
+        FramebufferSize scene;
+    };
+    for (const Step step : {Step{{640, 270}, 1.0f, {640, 270}}, Step{{640, 270}, 0.5f, {320, 135}},
+                            Step{{320, 240}, 1.0f, {320, 240}}}) {
+        session->windowFramebuffer = step.view;
+        session->renderScale = step.scale;
+        frames(2);
+        const RenderTargets& targets = *session->targets;
+        EXPECT_EQ(targets.view(), step.view);
+        EXPECT_EQ(targets.scene(), step.scene);
+        EXPECT_EQ(targets.sceneTarget().size(), step.scene);
+        EXPECT_TRUE(targets.sceneTarget().isComplete());
+        EXPECT_EQ(session->projection,
+                  buildProjection(session->settings, step.view.width, step.view.height));
+    }
+    EXPECT_EQ(session->projection, windowProjection);
+}

@@ -54,10 +54,24 @@ TEST(BenchmarkOptions, DefaultsAndBothCounts) {
     EXPECT_EQ(defaults->frames, 600);
     EXPECT_EQ(defaults->physicsSteps, 3000);
 
+    EXPECT_EQ(defaults->width, 800);
+    EXPECT_EQ(defaults->height, 600);
+    EXPECT_EQ(defaults->renderScale, 1.0f);
+    EXPECT_FALSE(defaults->automaticRenderScale);
+
     const auto both = parseBenchOptions({"--physics-steps", "20", "--frames", "5"}, error);
     ASSERT_TRUE(both);
     EXPECT_EQ(both->frames, 5);
     EXPECT_EQ(both->physicsSteps, 20);
+
+    const auto sized = parseBenchOptions({"--size", "2560x1080", "--render-scale", "0.5"}, error);
+    ASSERT_TRUE(sized);
+    EXPECT_EQ(sized->width, 2560);
+    EXPECT_EQ(sized->height, 1080);
+    EXPECT_EQ(sized->renderScale, 0.5f);
+    const auto automatic = parseBenchOptions({"--render-scale", "auto"}, error);
+    ASSERT_TRUE(automatic);
+    EXPECT_TRUE(automatic->automaticRenderScale);
 }
 
 TEST(BenchmarkOptions, BadArgumentsAreRefusedWithAReason) {
@@ -72,6 +86,16 @@ TEST(BenchmarkOptions, BadArgumentsAreRefusedWithAReason) {
         {"--frames", ""},
         {"--speed", "3"},
         {"5"},
+        {"--size"},
+        {"--size", "1920"},
+        {"--size", "1920x"},
+        {"--size", "0x600"},
+        {"--size", "16385x600"},
+        {"--size", "1920x-1080"},
+        {"--render-scale", "0.2"},
+        {"--render-scale", "1.01"},
+        {"--render-scale", "nan"},
+        {"--render-scale", "half"},
     };
     for (const auto& arguments : refused) {
         std::string error;

@@ -1,4 +1,5 @@
-// The frame benchmark: runs the game's own start-up, frames and shutdown at 800 x 600 with a
+// The frame benchmark: runs the game's own start-up, frames and shutdown (at 800 x 600 unless
+// --size says otherwise, the scene at the render scale of --render-scale) with a
 // scripted drive and prints what a frame costs, phase by phase, against two lower references run
 // in turn with it: a floor frame that only composes an empty image and draws the HUD, and a bare
 // window that is cleared and swapped; then times the physics on its own. With --picture it times
@@ -47,8 +48,6 @@ double millisecondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-constexpr int benchWidth = 800;
-constexpr int benchHeight = 600;
 constexpr int warmUpFrames = 60;
 // Frames of one kind in a row before the next kind takes over: short enough that a change of
 // load on the machine reaches all three kinds alike, long enough for a median per block.
@@ -296,7 +295,16 @@ struct InterleavedRun {
     std::vector<TimedBlock> game;
     std::vector<TimedBlock> floor;
     std::vector<TimedBlock> bare;
+    std::vector<float> renderScales;  // after each game frame
 };
+
+// One game frame as the game's loop runs it: the frame, then the automatic render scale told how
+// long it took.
+void runGameFrame(GameSession& s, FrameObserver& observer) {
+    const Clock::time_point start = Clock::now();
+    runFrame(s, &observer);
+    adjustRenderScale(s, millisecondsBetween(start, Clock::now()) / 1000.0);
+}
 
 std::vector<std::vector<double>> frameTimesOf(const std::vector<TimedBlock>& blocks) {
     std::vector<std::vector<double>> times;
@@ -314,7 +322,10 @@ InterleavedRun runInterleaved(GameSession& s, BenchObserver& observer, int frame
     InterleavedRun run;
     for (int done = 0; done < frames; done += blockFrames) {
         const int count = std::min(blockFrames, frames - done);
-        run.game.push_back(timeBlock(count, [&] { runFrame(s, &observer); }));
+        run.game.push_back(timeBlock(count, [&] {
+            runGameFrame(s, observer);
+            run.renderScales.push_back(s.renderScale);
+        }));
         run.floor.push_back(timeBlock(count, [&] { runFloorFrame(s); }));
         run.bare.push_back(timeBlock(count, [&] { runBareFrame(s); }));
     }
@@ -346,6 +357,24 @@ void printFrameSummary(const Summary& frames) {
     printRow("frame time median", fixed(frames.median) + " ms");
     printRow("frame time 1st percentile", fixed(frames.p1) + " ms");
     printRow("frame time 99th percentile", fixed(frames.p99) + " ms");
+}
+
+// The render resolution the game frames were drawn at: one, or for the automatic scale how it
+// went over the run (the phase table and the fragments then keep the last).
+void printRenderScales(const GameSession& s, std::vector<float> scales) {
+    const FramebufferSize view = s.targets->view();
+    const std::string last = renderResolutionText(sceneSizeFor(view, s.renderScale), s.renderScale);
+    if (!s.automaticScale) {
+        printRow("render resolution", last);
+        return;
+    }
+    printRow("render resolution", "auto, " + last + " at the end");
+    if (scales.empty()) return;
+    std::sort(scales.begin(), scales.end());
+    const auto percent = [](float scale) { return std::to_string(std::lround(scale * 100.0f)); };
+    printRow("  scale over the game frames", "lowest " + percent(scales.front()) + "%, median " +
+                                                 percent(scales[scales.size() / 2]) +
+                                                 "%, highest " + percent(scales.back()) + "%");
 }
 
 // The post-processing pass of the game's own edge shader and of another one, frame by frame in
@@ -640,8 +669,10 @@ int main(int argc, char** argv) {
     const bool haveLoad = getloadavg(load, 3) == 3;
 
     Settings settings = loadSettings(settingsPath);
-    settings.width = benchWidth;
-    settings.height = benchHeight;
+    settings.width = options.width;
+    settings.height = options.height;
+    settings.renderScale = options.renderScale;
+    settings.automaticRenderScale = options.automaticRenderScale;
     settings.fullscreen = false;
     // Frames as fast as they come: a wait for the display would be timed as the swap's.
     settings.vsync = false;
@@ -684,6 +715,11 @@ int main(int argc, char** argv) {
                  fixed(load[0]) + " " + fixed(load[1]) + " " + fixed(load[2]));
     }
     printRow("window", std::to_string(settings.width) + " x " + std::to_string(settings.height));
+    if (session->targets->view() != FramebufferSize{settings.width, settings.height}) {
+        printRow("  but the window system gave",
+                 std::to_string(session->targets->view().width) + " x " +
+                     std::to_string(session->targets->view().height));
+    }
     printRow("frames per run", std::to_string(options.frames) + " (after " +
                                    std::to_string(warmUpFrames) + " warm-up frames)");
     printRow("blocks", "game, floor and bare window in turn, " + std::to_string(blockFrames) +
@@ -697,7 +733,7 @@ int main(int argc, char** argv) {
     printRow("  of which the first frame",
              fixed(millisecondsBetween(startedUp, firstFrame), 0) + " ms");
 
-    for (int i = 0; i < warmUpFrames; ++i) runFrame(*session, &warmUp);
+    for (int i = 0; i < warmUpFrames; ++i) runGameFrame(*session, warmUp);
 
     BenchObserver asPlayed(false);
     const InterleavedRun interleaved = runInterleaved(*session, asPlayed, options.frames);
@@ -737,6 +773,7 @@ int main(int argc, char** argv) {
 
     report << "\nGame frame (as the game runs it)\n";
     printFrameSummary(gameFrames);
+    printRenderScales(*session, interleaved.renderScales);
 
     report << "\nTime per phase in ms (glFinish after every phase)\n";
     printPhases(phased.phaseTimes);
@@ -745,7 +782,7 @@ int main(int argc, char** argv) {
     printDrawCalls(drawCalls);
     printFragments(counted, *session->smoke);
 
-    report << "\nFloor (same window, post-processing pass and HUD, no scene)\n";
+    report << "\nFloor (same window and render scale, post-processing pass and HUD, no scene)\n";
     printFrameSummary(floorFrames);
     printRow("game / floor, median frame time",
              fixed(ratioTo(gameFrames.median, floorFrames.median)) + " x");
