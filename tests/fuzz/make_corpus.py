@@ -59,6 +59,9 @@ SETTINGS_FILES = {
     "malformed_lines.ini": "[window\nwidth\n=800\n[camera]]\nfov==60\n;comment\n#x\n",
     "binary_junk.ini": "\x00\xff\xfe[\x01]\n\x7f=\x80\n" * 4,
     "long_line.ini": "[window]\ntitle=" + "T" * 3000 + "\n",
+    "render_scale_auto.ini": "[window]\nrender_scale = Auto\n",
+    "render_scale_unusable.ini": "[window]\nrender_scale=0.2\nrender_scale=1.0001\n"
+    "render_scale=-nan\nrender_scale=0x1p-1\nrender_scale=1e-400\nrender_scale= 0.5 x\n",
     # [keys], as the shipped file or a player's own.
     "keys_valid.ini": "[keys]\nforward = Up\npause = W\nhud = F4, kp5\nrestart = /, Comma\n",
     "keys_overlong_names.ini": "[keys]\nforward = " + "W" * 190 + "\n" + "x" * 150 + " = Up\n"
