@@ -1,8 +1,8 @@
 # The controls on screen and full screen at a key, on a 1024 x 768 screen with the shipped 800 x
 # 600 window. The first frames say "Press H for the controls"; H shows the panel of every action
 # with its keys (OCR finds F4 and R) and hides it again. Moved to (100, 80), the window goes full
-# screen at F11, the picture filling the screen, and F11 again gives it back at its old place and
-# size. The game ends with 0.
+# screen at F11, the picture filling the screen, and F11 again gives back a window of the
+# settings' size in the middle of the screen. The game ends with 0.
 source "$(dirname "$0")/lib.sh"
 
 hint_region=300x34+15+58
@@ -63,7 +63,7 @@ wait_until 30 "F11 did not take the window full screen" geometry_is 1024x768+0+0
 # the bottom-right corner, its speed read-out 1.28 times as large.
 wait_until 60 "the picture does not fill the screen" speed_shown 243x51+774+710
 xdotool key --window "$WINDOW_ID" F11
-wait_until 30 "F11 again did not give back the window" geometry_is 800x600+100+80
+wait_until 30 "F11 again did not give back the window" geometry_is 800x600+112+84
 wait_until 60 "the picture does not fill the window again" speed_shown 190x40+605+555
 
 hold_key Escape 0.3
