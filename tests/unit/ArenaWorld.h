@@ -6,7 +6,6 @@
 #include "app/Arena.h"
 #include "app/GameState.h"
 #include "app/Input.h"
-#include "app/Rules.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/Robot.h"
 
