@@ -131,3 +131,22 @@ void restartArena(TileGrid& arenaTiles, TileGrid& plateauTiles) {
     regrowTiles(arenaTiles);
     regrowTiles(plateauTiles);
 }
+
+WorldFrame runWorldFrame(const TileGrid& arenaTiles, const TileGrid& plateauTiles,
+                         const std::function<void()>& physicsStepped) {
+    WorldFrame frame;
+    wakeBall();
+    if (!game.paused) {
+        frame.moved = true;
+        frame.steps = advancePhysics(game.frameTime);
+        frame.mowing = gSimulationEvents.mownInLastAdvance();
+        if (physicsStepped) physicsStepped();
+        frame.drive = driveRobot(game.frameTime, game.forwardHeld, game.backwardHeld);
+        frame.robot = placeRobot();
+        frame.ball = drawnBallPose();
+    }
+    // Decided before the camera, which looks down on the parked robot once the game has ended.
+    frame.won = roundWon(isFieldMown(arenaTiles), isFieldMown(plateauTiles));
+    if (frame.won || game.gameOver) parkRobot();
+    return frame;
+}

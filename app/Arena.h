@@ -1,10 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 #include <memory>
 #include <vector>
 
+#include "physics/Robot.h"
+#include "physics/SimulationEvents.h"
 #include "render/GrassField.h"
 
 struct PhysicsMaterial;
@@ -53,6 +56,28 @@ ArenaPhysics buildArenaPhysics();
 // robot, the wheels, the robot, the ball and the pendulum at their start places at rest, and
 // every tile of both fields standing again.
 void restartArena(TileGrid& arenaTiles, TileGrid& plateauTiles);
+
+// What the world's part of one frame did, for the drawing, the sound and the rules.
+struct WorldFrame {
+    // False while paused: the world stood still and nothing of it below `won` was run.
+    bool moved = false;
+    int steps = 0;         // physics steps run
+    StepMowing mowing;     // the tiles those steps mowed
+    DriveResult drive;     // what obstacles did to the robot's drive
+    RobotPlacement robot;  // where the robot's pieces and its lamp are drawn
+    glm::mat4 ball{1.0f};  // the ball's drawn pose
+    bool won = false;      // both fields mown
+};
+
+// The world's part of a frame, with no window, in the game's order: the ball kept awake; unless
+// paused, the physics advanced by game.frameTime, the robot driven by the keys of the last read
+// over that time and placed, the ball's drawn pose read; then the round won once both fields are
+// mown, and once the game has ended (won or over) the robot hung up out of play. The frame loop,
+// the tests' arena world and the benchmark all run their frames' physics through it.
+// `physicsStepped`, if given, is called as soon as the physics steps are done, so that a frame's
+// observer can time them on their own.
+WorldFrame runWorldFrame(const TileGrid& arenaTiles, const TileGrid& plateauTiles,
+                         const std::function<void()>& physicsStepped = nullptr);
 
 // The two fields over their tiles, drawn with the grass material.
 std::unique_ptr<GrassField> createArenaField(TileGrid tiles,

@@ -28,7 +28,6 @@
 #include "effects/Text.h"
 #include "physics/Camera.h"
 #include "physics/PhysicsWorld.h"
-#include "physics/Robot.h"
 #include "render/GrassField.h"
 #include "render/Lights.h"
 #include "render/Shader.h"
@@ -173,42 +172,34 @@ void place(std::optional<Geometry>& drawable, const glm::mat4& modelMatrix) {
     drawable->transform(modelMatrix);
 }
 
-// The robot drives and the drawables, the lamp and the ball follow their bodies.
-DriveResult moveRobotAndBall(Scene& scene) {
-    const DriveResult drive = driveRobot(game.frameTime, game.forwardHeld, game.backwardHeld);
-    const RobotPlacement robot = placeRobot();
-    place(scene.robotMesh1, robot.body);
-    place(scene.robotMesh0, robot.leftBase);
-    place(scene.robotMesh2, robot.rightBase);
-    place(scene.rightWheel, robot.rightWheel);
-    place(scene.leftWheel, robot.leftWheel);
-    scene.pointL.position = robot.lightPosition;
-    place(scene.ballGeometry, updateBall(game.frameNumber));
-    return drive;
+// The robot's drawables and its lamp, and the ball's, where the world's part of the frame put
+// them.
+void placeRobotAndBall(Scene& scene, const WorldFrame& world) {
+    place(scene.robotMesh1, world.robot.body);
+    place(scene.robotMesh0, world.robot.leftBase);
+    place(scene.robotMesh2, world.robot.rightBase);
+    place(scene.rightWheel, world.robot.rightWheel);
+    place(scene.leftWheel, world.robot.leftWheel);
+    scene.pointL.position = world.robot.lightPosition;
+    place(scene.ballGeometry, world.ball);
 }
 
-// What this frame's physics steps and drive did that can be heard; nothing while paused.
-struct StepOutcome {
-    StepMowing mowing;
-    DriveResult drive;
-};
-
 // Everything the sound follows, as this frame left it.
-SoundFrame soundFrameOf(const StepOutcome& step, const Countdown& countdown, bool won) {
+SoundFrame soundFrameOf(const WorldFrame& world, const Countdown& countdown) {
     SoundFrame frame;
     frame.frameTime = game.frameTime;
     frame.paused = game.paused;
     frame.muted = game.muted;
-    frame.won = won;
+    frame.won = world.won;
     frame.lost = game.gameOver;
     frame.timeLeft = countdown.timeLeft;
     frame.driveSpeed = game.driveSpeed;
     frame.robotPosition = game.robotPosition;
-    frame.tilesMown = step.mowing.tiles;
-    const btVector3 mownCentre = step.mowing.centre();
+    frame.tilesMown = world.mowing.tiles;
+    const btVector3 mownCentre = world.mowing.centre();
     frame.mownCentre = glm::vec3(mownCentre.x(), mownCentre.y(), mownCentre.z());
-    frame.blockedDistance = step.drive.blockedDistance;
-    frame.driveSeconds = step.drive.seconds;
+    frame.blockedDistance = world.drive.blockedDistance;
+    frame.driveSeconds = world.drive.seconds;
     frame.view = camera.getViewMatrix();
     return frame;
 }
@@ -359,7 +350,6 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     Scene& scene = *s.scene;
 
     fitToView(s);
-    wakeBall();
     if (game.wireframeMode) {
         OffscreenTarget::bindWindow(s.targets->view());
     } else {
@@ -370,24 +360,16 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     updateOrbit(game, cursor.x, cursor.y);
     phaseDone(FramePhase::FrameStart);
 
-    StepOutcome step;
-    if (!game.paused) {
-        // The world runs the fixed steps this frame's time owes it (none, one or several); the
-        // robot follows the frame time itself.
-        advancePhysics(game.frameTime);
-        step.mowing = gSimulationEvents.mownInLastAdvance();
-        phaseDone(FramePhase::PhysicsStep);
-        step.drive = moveRobotAndBall(scene);
+    // The world runs the fixed steps this frame's time owes it (none, one or several, none while
+    // paused); the robot follows the frame time itself. Once the game has ended the robot hangs
+    // high above the arena and the camera looks straight down on it.
+    const WorldFrame world = runWorldFrame(s.arenaField->getTiles(), s.plateauField->getTiles(),
+                                           [&phaseDone] { phaseDone(FramePhase::PhysicsStep); });
+    if (world.moved) {
+        placeRobotAndBall(scene, world);
         phaseDone(FramePhase::RobotAndBall);
     }
-
-    // Won when both grass fields are mown, decided before the camera.
-    const bool won =
-        roundWon(isFieldMown(s.arenaField->getTiles()), isFieldMown(s.plateauField->getTiles()));
-    const bool gameEnded = won || game.gameOver;
-    // Once the game has ended the robot hangs high above the arena and the camera looks
-    // straight down on it.
-    if (gameEnded) parkRobot();
+    const bool gameEnded = world.won || game.gameOver;
     updateCamera(gameEnded, cursor);
     setPerFrameUniforms(s.grassShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
     setPerFrameUniforms(s.sceneShader.get(), &camera, scene.dirL, scene.pointL, s.projection);
@@ -430,13 +412,13 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     const float now = observer ? observer->clockReading(measured) : measured;
     readClock(s.clock, game, now);
     const Countdown countdown = runCountdown(game, now, s.startTime);
-    recordWin(game, countdown, won);
-    s.roundEnded = roundEnded(won, game);
+    recordWin(game, countdown, world.won);
+    s.roundEnded = roundEnded(world.won, game);
 
-    s.sound->update(soundFrameOf(step, countdown, won));
+    s.sound->update(soundFrameOf(world, countdown));
     phaseDone(FramePhase::Sound);
 
-    if (game.hudVisible) drawHud(*s.textShader, hudOfView(s, countdown, won));
+    if (game.hudVisible) drawHud(*s.textShader, hudOfView(s, countdown, world.won));
     phaseDone(FramePhase::Hud);
 
     glfwSwapBuffers(s.window);

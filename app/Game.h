@@ -76,8 +76,8 @@ struct GameSession {
 enum class FramePhase {
     FrameStart,         // off-screen target bound, cleared, mouse orbit read
     PhysicsStep,        // the world's steps run, trigger and contact events handled
-    RobotAndBall,       // the robot driven and placed, the ball's pose read
-    CameraAndUniforms,  // won decided, the camera updated, the per-frame uniforms uploaded
+    RobotAndBall,       // the robot driven and placed, the ball's pose read, won decided
+    CameraAndUniforms,  // the camera updated, the per-frame uniforms uploaded
     GrassFields,        // both fields drawn
     SceneDrawables,     // the robot and the arena drawn
     Smoke,

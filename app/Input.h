@@ -7,14 +7,6 @@
 // The input rules of the frame loop as pure functions over GameState. The GLFW callbacks and
 // the frame loop call them and carry out any OpenGL or window work that they ask for.
 
-// GLFW codes of the keys the callback acts on by default.
-constexpr int keyEscape = 256;
-constexpr int keyF1 = 290;
-constexpr int keyF2 = 291;
-constexpr int keyF3 = 292;
-constexpr int keyF4 = 293;
-constexpr int keyR = 82;
-constexpr int keyM = 77;
 // GLFW's action codes.
 constexpr int actionRelease = 0;
 constexpr int actionPress = 1;
@@ -35,7 +27,7 @@ enum class KeyEffect {
 
 // Acts only on releases, of a key bound to an action in `keys`: presses and repeats change
 // nothing and return None.
-KeyEffect handleKey(GameState& state, int key, int action, const KeyBindings& keys = {});
+KeyEffect handleKey(GameState& state, int key, int action, const KeyBindings& keys);
 
 // What an action's key does when it is released. The driving keys do nothing here: they are
 // polled.

@@ -174,10 +174,6 @@ int otherHolder(const KeyBindings& bindings, int key, int action) {
 
 }  // namespace
 
-const char* actionName(Action action) {
-    return infoOf(action).name;
-}
-
 const char* actionLabel(Action action) {
     return infoOf(action).label;
 }

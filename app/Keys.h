@@ -26,9 +26,7 @@ enum class Action {
 };
 constexpr int actionCount = static_cast<int>(Action::Fullscreen) + 1;
 
-// The name of an action in the [keys] section ("forward") and its line in the controls panel
-// ("Drive forwards").
-const char* actionName(Action action);
+// An action's line in the controls panel ("Drive forwards").
 const char* actionLabel(Action action);
 
 // A GLFW key code: the key's place on the keyboard, named after that place on a US keyboard.

@@ -66,9 +66,6 @@ struct HudLine {
 // "Time left: 03:05" for 185.4 s.
 std::string timeLeftText(const Countdown& countdown);
 
-// The line under the end text once the round has ended, with the game's own keys.
-inline const char* const playAgainText = "Press R to play again";
-
 // How long the first round tells the player which key shows the controls.
 constexpr float controlsHintSeconds = 10.0f;
 

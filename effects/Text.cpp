@@ -182,11 +182,8 @@ void loadGlyphs(FT_Face face) {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
     state.atlasSize = packAtlas(rendered, maxSide);
     state.atlas = uploadAtlas(rendered, state.atlasSize);
-    for (RenderedGlyph& r : rendered) {
-        r.glyph.textureId = state.atlas;
-        // A character loaded before keeps its entry.
-        state.glyphs.emplace(r.code, r.glyph);
-    }
+    // A character loaded before keeps its entry.
+    for (const RenderedGlyph& r : rendered) state.glyphs.emplace(r.code, r.glyph);
 }
 
 void createTextBuffer() {

@@ -11,9 +11,9 @@
 
 class Shader;
 
-// One rasterised character of the HUD font.
+// One rasterised character of the HUD font, its bitmap in the font's one atlas (coverage in the red
+// channel).
 struct Glyph {
-    GLuint textureId = 0;       // the font's atlas, coverage in the red channel; 0 for no character
     glm::ivec2 size{0};         // bitmap width and rows in pixels
     glm::ivec2 bearing{0};      // pen to the bitmap's left edge; baseline to its top edge
     GLuint advance = 0;         // pen advance in 1/64 pixel

@@ -255,9 +255,10 @@ int PhysicsWorld::advance(float frameTime, float stepLength, int maxSteps,
     reportTo = &events;
     // Bullet's fixed steps: it owes itself what is left over, and returns how many steps the time
     // owed held, also those beyond maxSteps that it dropped.
-    const int owed = dynamicsWorld->stepSimulation(frameTime, std::max(maxSteps, 1), stepLength);
+    const int stepsDue =
+        dynamicsWorld->stepSimulation(frameTime, std::max(maxSteps, 1), stepLength);
     reportTo = nullptr;
-    return std::min(owed, std::max(maxSteps, 1));
+    return std::min(stepsDue, std::max(maxSteps, 1));
 }
 
 void PhysicsWorld::reportPairs(SimulationEvents& events) {
@@ -415,10 +416,6 @@ int advancePhysics(float frameTime) {
                              gSimulationEvents);
 }
 
-void stepPhysics() {
-    if (gPhysics != nullptr) gPhysics->advance(physicsStep, physicsStep, 1, gSimulationEvents);
-}
-
 void shutdownPhysics() {
     gSimulationEvents.setWorld(nullptr);
     gBall = nullptr;
@@ -483,7 +480,7 @@ void quaternionToAngleAxis(const btQuaternion& q, float& angle, glm::vec3& axis)
     angle = std::abs(q.w()) < 1e-8f ? SIMD_PI : 2.0f * std::atan2(s, q.w());
 }
 
-glm::mat4 updateBall(int /*frameNumber*/) {
+glm::mat4 drawnBallPose() {
     if (gBall == nullptr) return glm::mat4(1.0f);
     btTransform pose = gBall->getWorldTransform();
     if (gBall->getMotionState() != nullptr) gBall->getMotionState()->getWorldTransform(pose);

@@ -140,8 +140,6 @@ int advancePhysics(float frameTime);
 // number of steps counts as exactly that many, since the single-precision clock cannot give
 // frames of exactly 1/60 s; a negative or non-finite time counts as none.
 float physicsTimeOf(float frameTime);
-// One step of physicsStep, as advancePhysics runs it.
-void stepPhysics();
 // Releases every engine object, in reverse order of creation.
 void shutdownPhysics();
 // For a new round: the robot, the ball and the pendulum's box go back where initPhysics put
@@ -151,9 +149,8 @@ void returnActorsToStart();
 
 // The model matrix of the ball's drawable (translation to the body, then its rotation), from its
 // pose carried on from the last step by the time the world still owes, so that the ball moves
-// smoothly at any frame rate. The ball's patrol and wobble are pushed by every step; the frame
-// number is no longer needed for them.
-glm::mat4 updateBall(int frameNumber);
+// smoothly at any frame rate. It only reads: every step pushes the ball's patrol and wobble.
+glm::mat4 drawnBallPose();
 
 // The patrol rule on its own: given the ball's z after a step and the current push, the push for
 // the next step. A turn pushes by half a physics step, the step the push is applied in.

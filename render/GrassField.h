@@ -105,9 +105,6 @@ public:
     const TileGrid& getTiles() const { return tiles; }
     // Which tiles stand is read at every draw: a tile regrown here shows in the next one.
     TileGrid& getTiles() { return tiles; }
-    // Every tile stands again, for a new round.
-    void regrow() { regrowTiles(tiles); }
-    const MatrixGrid& getModelMatrices() const { return modelMatrices; }
 
 private:
     // A tile that has a matrix, and so can be drawn.

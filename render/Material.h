@@ -15,8 +15,6 @@ public:
     virtual ~Material();
 
     Shader* getShader() const { return shader.get(); }
-    const glm::vec3& getMaterialCoefficients() const { return materialCoefficients; }
-    float getSpecularAlpha() const { return specularAlpha; }
 
     // Uploads this material's uniforms; its program must be current.
     virtual void setUniforms();

@@ -4,9 +4,11 @@ tests read them as they stand, so keep every name that a test uses. Run from any
     python3 tests/fuzz/make_corpus.py
 """
 import os
+import re
 import struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+KEYS_SOURCE = os.path.join(HERE, "..", "..", "app", "Keys.cpp")
 
 
 def dds(width, height, four_cc=b"DXT1", linear_size=None, data_bytes=None, magic=b"DDS "):
@@ -44,8 +46,18 @@ DDS_FILES = {
     "truncated_data.dds": dds(256, 256, linear_size=32768, data_bytes=100),
 }
 
-ACTIONS = ["forward", "backward", "left", "right", "pause", "hud", "wireframe", "culling",
-           "restart", "mute", "quit", "controls", "fullscreen"]
+
+def action_names():
+    """The actions' names in the [keys] section, in order, from the game's own table of them."""
+    with open(KEYS_SOURCE, encoding="utf-8") as source:
+        table = re.search(r"actions = \{\{(.*?)\}\};", source.read(), re.S)
+    names = re.findall(r'^\s*\{"([a-z]+)",', table.group(1), re.M) if table else []
+    if not names:
+        raise SystemExit("make_corpus: no action names found in " + KEYS_SOURCE)
+    return names
+
+
+ACTIONS = action_names()
 
 SETTINGS_FILES = {
     "all_keys.ini": "[window]\nwidth=1024\nheight=768\nrefresh_rate=144\nfullscreen=true\n"

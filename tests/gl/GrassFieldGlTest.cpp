@@ -183,7 +183,7 @@ TEST_F(GrassFieldGlTest, DrawsExactlyTheStandingTilesAndFollowsEveryChangeBetwee
 
     // Tiles standing again between two draws (a new round) are back in the second, wherever
     // they sort.
-    field->regrow();
+    regrowTiles(field->getTiles());
     mown.clear();
     target.clear();
     EXPECT_FALSE(drawCounting(*field, triangles));
@@ -224,7 +224,7 @@ TEST_F(GrassFieldGlTest, ReportsClearedOnlyWhenTheLastTileIsMownAndThenDrawsNoth
     EXPECT_TRUE(drawCounting(*field, triangles));  // and it stays cleared
 
     // A new round: the field stands again.
-    field->regrow();
+    regrowTiles(field->getTiles());
     EXPECT_FALSE(drawCounting(*field, triangles));
     EXPECT_EQ(triangles, 12u * trianglesPerBox);
 }

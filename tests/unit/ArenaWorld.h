@@ -6,13 +6,12 @@
 #include "app/Arena.h"
 #include "app/GameState.h"
 #include "app/Input.h"
-#include "app/Rules.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/Robot.h"
 
 // The game's physics world as start-up builds it (world, robot, ramp, plateau, the triggers of
 // both fields, the ball's inertia), without a window: the fields' tiles are kept as grids.
-// Frames run the same calls in the same order as the frame loop.
+// Frames run the world's part of the game's frame.
 struct ArenaWorld {
     ArenaWorld() {
         game = GameState{};
@@ -26,18 +25,10 @@ struct ArenaWorld {
     ArenaWorld& operator=(const ArenaWorld&) = delete;
 
     // One frame whose clock reading at its end says `dt` seconds passed, with the given keys read
-    // after it. As in the game's frame, the robot and the ball use the frame time of the frame
-    // before (0 in the first), and the keys the new one.
+    // after it. The world's part is the game's own, so the robot and the ball use the frame time
+    // of the frame before (0 in the first), and the keys the new one.
     void frame(float dt, bool w, bool a, bool s, bool d) {
-        gBall->activate(true);
-        lastDrive = DriveResult{};
-        lastSteps = 0;
-        if (!game.paused) {
-            lastSteps = advancePhysics(game.frameTime);
-            lastDrive = driveRobot(game.frameTime, game.forwardHeld, game.backwardHeld);
-            placeRobot();
-            updateBall(game.frameNumber);
-        }
+        last = runWorldFrame(arenaTiles, plateauTiles);
         game.frameTime = dt;
         ++game.frameNumber;
         applyDriveKeys(game, w, a, s, d, game.frameTime);
@@ -64,8 +55,7 @@ struct ArenaWorld {
 
     TileGrid arenaTiles;
     TileGrid plateauTiles;
-    DriveResult lastDrive;  // of the last frame; none while paused
-    int lastSteps = 0;      // physics steps of the last frame
+    WorldFrame last;  // what the world's part of the last frame did
 };
 
 constexpr float frameDt = 1.0f / 60.0f;

@@ -93,7 +93,7 @@ TEST(FrameRate, TheBallPatrolsTheSameAndGlidesAtEveryRate) {
     for (int rate : {60, 15, 30, 144, 240, 1000}) {
         ArenaWorld world;
         btVector3 body = gBall->getWorldTransform().getOrigin();
-        glm::vec4 drawn = updateBall(0)[3];
+        glm::vec4 drawn = drawnBallPose()[3];
         float path = 0.0f;
         for (int i = 0; i < framesIn(30.0f, rate); ++i) {
             world.frame(1.0f / static_cast<float>(rate), false, false, false, false);
@@ -101,8 +101,8 @@ TEST(FrameRate, TheBallPatrolsTheSameAndGlidesAtEveryRate) {
             path += btVector3(at.x() - body.x(), 0.0f, at.z() - body.z()).length();
             body = at;
             // Between its steps it is drawn where it has got to, not where the last step left it.
-            ASSERT_NE(updateBall(0)[3], drawn) << perSecond(rate) << ", frame " << i;
-            drawn = updateBall(0)[3];
+            ASSERT_NE(world.last.ball[3], drawn) << perSecond(rate) << ", frame " << i;
+            drawn = world.last.ball[3];
         }
         std::cout << perSecond(rate) << ": the ball rolled " << path << " in 30 s" << std::endl;
         paths.push_back(path);
@@ -116,7 +116,7 @@ TEST(FrameRate, TheBallPatrolsTheSameAndGlidesAtEveryRate) {
     const auto clock = [](int frame) { return static_cast<float>(frame * double{physicsStep}); };
     for (int i = 1; i <= 60 * 240; ++i) {
         world.frame(clock(i) - clock(i - 1), false, false, false, false);
-        ASSERT_EQ(world.lastSteps, 1) << "frame " << i;
+        ASSERT_EQ(world.last.steps, 1) << "frame " << i;
     }
     EXPECT_EQ(advancePhysics(2.0f), maxStepsPerFrame);
 }

@@ -1,3 +1,4 @@
+#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,41 +9,41 @@
 
 namespace {
 constexpr int actionRepeat = 2;
-constexpr int keyW = 87;
+const KeyBindings keys;  // the game's own
 }  // namespace
 
 TEST(KeyInput, OnlyReleasesAct) {
     GameState state;
-    EXPECT_EQ(handleKey(state, keyF1, actionPress), KeyEffect::None);
-    EXPECT_EQ(handleKey(state, keyF1, actionRepeat), KeyEffect::None);
-    EXPECT_EQ(handleKey(state, keyEscape, actionPress), KeyEffect::None);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_F1, actionPress, keys), KeyEffect::None);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_F1, actionRepeat, keys), KeyEffect::None);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_ESCAPE, actionPress, keys), KeyEffect::None);
     EXPECT_FALSE(state.wireframeMode);
 
-    EXPECT_EQ(handleKey(state, keyF1, actionRelease), KeyEffect::ApplyPolygonMode);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_F1, actionRelease, keys), KeyEffect::ApplyPolygonMode);
     EXPECT_TRUE(state.wireframeMode);
-    EXPECT_EQ(handleKey(state, keyF1, actionRelease), KeyEffect::ApplyPolygonMode);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_F1, actionRelease, keys), KeyEffect::ApplyPolygonMode);
     EXPECT_FALSE(state.wireframeMode);
 }
 
 TEST(KeyInput, FunctionKeysToggleTheirFlagsAndEscapeCloses) {
     GameState state;
-    EXPECT_EQ(handleKey(state, keyF2, actionRelease), KeyEffect::ApplyFaceCulling);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_F2, actionRelease, keys), KeyEffect::ApplyFaceCulling);
     EXPECT_FALSE(state.cullingEnabled);
-    EXPECT_EQ(handleKey(state, keyF3, actionRelease), KeyEffect::ToggleHud);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_F3, actionRelease, keys), KeyEffect::ToggleHud);
     EXPECT_FALSE(state.hudVisible);
-    EXPECT_EQ(handleKey(state, keyF4, actionRelease), KeyEffect::ToggleFreeFly);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_F4, actionRelease, keys), KeyEffect::ToggleFreeFly);
     EXPECT_TRUE(state.paused);
-    EXPECT_EQ(handleKey(state, keyF4, actionRelease), KeyEffect::ToggleFreeFly);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_F4, actionRelease, keys), KeyEffect::ToggleFreeFly);
     EXPECT_FALSE(state.paused);
-    EXPECT_EQ(handleKey(state, keyEscape, actionRelease), KeyEffect::CloseWindow);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_ESCAPE, actionRelease, keys), KeyEffect::CloseWindow);
     // R asks for a new round; the round itself is restarted outside the key rules.
-    EXPECT_EQ(handleKey(state, keyR, actionPress), KeyEffect::None);
-    EXPECT_EQ(handleKey(state, keyR, actionRelease), KeyEffect::RestartRound);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_R, actionPress, keys), KeyEffect::None);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_R, actionRelease, keys), KeyEffect::RestartRound);
 
     // Every other key, W included (it is polled), leaves the state alone.
     const GameState before = state;
-    EXPECT_EQ(handleKey(state, keyW, actionRelease), KeyEffect::None);
-    EXPECT_EQ(handleKey(state, 294, actionRelease), KeyEffect::None);  // F5
+    EXPECT_EQ(handleKey(state, GLFW_KEY_W, actionRelease, keys), KeyEffect::None);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_F5, actionRelease, keys), KeyEffect::None);
     EXPECT_EQ(state.wireframeMode, before.wireframeMode);
     EXPECT_EQ(state.cullingEnabled, before.cullingEnabled);
     EXPECT_EQ(state.hudVisible, before.hudVisible);
@@ -51,18 +52,18 @@ TEST(KeyInput, FunctionKeysToggleTheirFlagsAndEscapeCloses) {
 
 TEST(KeyInput, MMutesAndUnmutesOnReleaseAndTouchesNothingElse) {
     GameState state;
-    EXPECT_EQ(handleKey(state, keyM, actionPress), KeyEffect::None);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_M, actionPress, keys), KeyEffect::None);
     EXPECT_FALSE(state.muted);
-    EXPECT_EQ(handleKey(state, keyM, actionRelease), KeyEffect::ToggleMute);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_M, actionRelease, keys), KeyEffect::ToggleMute);
     EXPECT_TRUE(state.muted);
     EXPECT_FALSE(state.paused);
     EXPECT_TRUE(state.hudVisible);
-    EXPECT_EQ(handleKey(state, keyM, actionRelease), KeyEffect::ToggleMute);
+    EXPECT_EQ(handleKey(state, GLFW_KEY_M, actionRelease, keys), KeyEffect::ToggleMute);
     EXPECT_FALSE(state.muted);
     // The other keys leave it alone.
     state.muted = true;
-    handleKey(state, keyF4, actionRelease);
-    handleKey(state, keyW, actionRelease);
+    handleKey(state, GLFW_KEY_F4, actionRelease, keys);
+    handleKey(state, GLFW_KEY_W, actionRelease, keys);
     EXPECT_TRUE(state.muted);
 }
 

@@ -21,7 +21,7 @@ void drive(ArenaWorld& world, StopTracker& tracker, Drive& heard, int count, flo
     for (int i = 0; i < count; ++i, ++frame) {
         world.frame(dt, true, a, false, d);
         const float stop =
-            trackStop(tracker, world.lastDrive.blockedDistance, world.lastDrive.seconds);
+            trackStop(tracker, world.last.drive.blockedDistance, world.last.drive.seconds);
         if (stop > 0.0f) {
             heard.stops.push_back(stop);
             heard.frames.push_back(frame);

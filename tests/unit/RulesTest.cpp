@@ -21,11 +21,11 @@ std::optional<HudLine> statusOf(const std::vector<HudLine>& lines) {
     return lines.front();
 }
 
-// The lines that invite the player to another round.
+// The lines that invite the player to another round, with the game's own keys and no pad.
 std::vector<HudLine> playAgainLines(const std::vector<HudLine>& lines) {
     std::vector<HudLine> found;
     for (const HudLine& line : lines) {
-        if (line.text == playAgainText) found.push_back(line);
+        if (line.text == "Press R to play again") found.push_back(line);
     }
     return found;
 }

@@ -149,22 +149,20 @@ TEST_P(ScriptedPlayerAtFrameRate, MowsBothFieldsWithinTheTimeLimit) {
     ScriptedPlayer player(world);
     const int frameLimit = static_cast<int>(240.0f / dt);
     int frame = 0;
-    bool won = false;
     float arenaClearedAt = -1.0f;
-    for (; frame < frameLimit && !won; ++frame) {
+    for (; frame < frameLimit && !world.last.won; ++frame) {
         const Keys keys = player.decide();
         const btVector3 robotAtSteps = world.robot();
         world.frame(dt, keys.w, keys.a, keys.s, keys.d);
-        const StepMowing& mown = gSimulationEvents.mownInLastAdvance();  // near the robot only
+        const StepMowing& mown = world.last.mowing;  // near the robot only
         const btVector3 off = mown.tiles > 0 ? mown.centre() - robotAtSteps : btVector3(0, 0, 0);
         ASSERT_LT(btVector3(off.x(), 0, off.z()).length(), 3.7f) << frame;
         if (arenaClearedAt < 0.0f && isFieldMown(world.arenaTiles)) arenaClearedAt = frame * dt;
-        won = roundWon(isFieldMown(world.arenaTiles), isFieldMown(world.plateauTiles));
     }
     std::cout << "at 1/" << GetParam() << " s per frame: arena cleared after " << arenaClearedAt
               << " s, both fields after " << frame * dt << " s; " << world.mownCount()
               << " of 2288 tiles" << std::endl;
-    EXPECT_TRUE(won);
+    EXPECT_TRUE(world.last.won);
 }
 
 INSTANTIATE_TEST_SUITE_P(FrameTimes, ScriptedPlayerAtFrameRate,
@@ -210,14 +208,12 @@ TEST(ScriptedPlayerAfterARestart, MowsBothFieldsOfTheNewRound) {
     ScriptedPlayer player(world);
     const int frameLimit = static_cast<int>(240.0f / dt);
     int frame = 0;
-    bool won = false;
-    for (; frame < frameLimit && !won; ++frame) {
+    for (; frame < frameLimit && !world.last.won; ++frame) {
         const Keys keys = player.decide();
         world.frame(dt, keys.w, keys.a, keys.s, keys.d);
-        won = roundWon(isFieldMown(world.arenaTiles), isFieldMown(world.plateauTiles));
     }
     std::cout << "after a restart: both fields mown after " << frame * dt << " s" << std::endl;
-    EXPECT_TRUE(won);
+    EXPECT_TRUE(world.last.won);
 
     // A hundred more restarts, the last ones after the win: the world keeps every object it
     // had, no more.

@@ -8,14 +8,14 @@ namespace {
 // Advances carry a fraction of a pixel (the low 6 bits) that layout must drop.
 GlyphTable sampleTable() {
     GlyphTable table;
-    table['a'] = Glyph{1, {10, 20}, {2, 15}, 12 * 64 + 40};
-    table['b'] = Glyph{2, {8, 8}, {1, 8}, 9 * 64 + 63};
-    table[' '] = Glyph{3, {0, 0}, {0, 0}, 5 * 64};
+    table['a'] = Glyph{{10, 20}, {2, 15}, 12 * 64 + 40};
+    table['b'] = Glyph{{8, 8}, {1, 8}, 9 * 64 + 63};
+    table[' '] = Glyph{{0, 0}, {0, 0}, 5 * 64};
     return table;
 }
 
 struct Placed {
-    GLuint texture;
+    const Glyph* glyph;  // the table's entry
     GlyphQuad quad;
 };
 
@@ -23,14 +23,14 @@ std::vector<Placed> place(GlyphTable& table, const std::string& text, float x, f
                           bool rightAligned) {
     std::vector<Placed> placed;
     layoutText(table, text, x, 50.0f, scale, rightAligned, [&](const Glyph& g, const GlyphQuad& q) {
-        placed.push_back({g.textureId, q});
+        placed.push_back({&g, q});
     });
     return placed;
 }
 }  // namespace
 
 TEST(TextLayoutTest, QuadCornersFollowBearingAndScale) {
-    const Glyph glyph{1, {10, 20}, {2, 15}, 0};
+    const Glyph glyph{{10, 20}, {2, 15}, 0};
     const GlyphQuad quad = glyphQuad(glyph, 100.0f, 50.0f, 2.5f);
     // Left edge at pen + bearing, bottom (20 - 15) rows below the baseline, both scaled.
     const float x0 = 105.0f, y0 = 37.5f, x1 = 130.0f, y1 = 87.5f;
@@ -46,7 +46,7 @@ TEST(TextLayoutTest, PenMovesByWholePixelsTimesScale) {
     EXPECT_EQ(placed[0].quad, glyphQuad(table['a'], 10.0f, 50.0f, 2.0f));
     EXPECT_EQ(placed[1].quad, glyphQuad(table['b'], 34.0f, 50.0f, 2.0f));  // 10 + 12 * 2
     EXPECT_EQ(placed[3].quad, glyphQuad(table['a'], 62.0f, 50.0f, 2.0f));  // + 9 * 2 + 5 * 2
-    EXPECT_EQ(placed[2].texture, 3u);
+    EXPECT_EQ(placed[2].glyph, &table[' ']);
 }
 
 TEST(TextLayoutTest, RightAlignedEndsAtXAndMatchesLeftAligned) {
@@ -54,7 +54,7 @@ TEST(TextLayoutTest, RightAlignedEndsAtXAndMatchesLeftAligned) {
     const auto right = place(table, "ab", 100.0f, 1.5f, true);
     const auto left = place(table, "ab", 100.0f - (12 + 9) * 1.5f, 1.5f, false);
     ASSERT_EQ(right.size(), 2u);
-    EXPECT_EQ(right[0].texture, 2u);  // the last character is placed first
+    EXPECT_EQ(right[0].glyph, &table['b']);  // the last character is placed first
     EXPECT_EQ(right[0].quad, left[1].quad);
     EXPECT_EQ(right[1].quad, left[0].quad);
     EXPECT_EQ(right[0].quad, glyphQuad(table['b'], 100.0f - 9 * 1.5f, 50.0f, 1.5f));
@@ -68,7 +68,6 @@ TEST(TextLayoutTest, UnknownBytesGetAnEmptyEntryThatTakesNoRoom) {
     EXPECT_EQ(placed[3].quad, glyphQuad(table['b'], 12.0f, 50.0f, 1.0f));
     EXPECT_EQ(table.size(), 5u);
     const Glyph& added = table[static_cast<signed char>(0xE9)];
-    EXPECT_EQ(added.textureId, 0u);
     EXPECT_EQ(added.advance, 0u);
     // Its quad has no area.
     EXPECT_EQ(placed[1].quad[0], placed[1].quad[8]);

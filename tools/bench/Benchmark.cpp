@@ -545,8 +545,9 @@ void printFragments(const BenchObserver& observer, const ParticleSystem& smoke) 
 
 // The physics as the frame loop runs it, without a window: the world with the ramp and plateau
 // colliders and the triggers of both grass fields, driven by the same script at a fixed 1/60 s.
-// One sample is a frame's step (with its trigger and contact handling and the ball's push), the
-// robot's drive and its placement; reading the ball's drawn pose is outside the sample.
+// One sample is the world's part of a frame (runWorldFrame): the ball woken, the step with its
+// trigger and contact handling and the ball's push, the robot's drive and its placement, the
+// ball's drawn pose and the check for a won round.
 void benchmarkPhysics(int steps) {
     game = GameState{};
     wheelAngle = 0.0f;
@@ -567,13 +568,9 @@ void benchmarkPhysics(int steps) {
     std::vector<double> samples;
     samples.reserve(static_cast<std::size_t>(steps));
     for (int i = 0; i < steps; ++i) {
-        wakeBall();
         const Clock::time_point start = Clock::now();
-        advancePhysics(game.frameTime);
-        driveRobot(dt, game.forwardHeld, game.backwardHeld);
-        placeRobot();
+        runWorldFrame(arena.arenaTiles, arena.plateauTiles);
         samples.push_back(millisecondsBetween(start, Clock::now()) * 1000.0);
-        updateBall(game.frameNumber);
         game.frameTime = dt;
         ++game.frameNumber;
         const DriveKeys keys = scriptedKeys(i);
