@@ -1,9 +1,14 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "app/Input.h"
@@ -110,8 +115,8 @@ TEST(PlayerSettings, OverrideTheShippedOnesKeyByKey) {
     Settings settings;
     const std::string file = "'" + playerPath + "'";
     EXPECT_EQ(stdoutOf([&] { settings = loadPlayerSettings(shipped, playerPath); }),
-              "ERROR: Line 11 of " + file + " is longer than 198 characters. It is skipped.\n" +
-                  "ERROR: Line 10 of " + file + " is not a setting. It is skipped.\n" +
+              "ERROR: Line 10 of " + file + " is not a setting. It is skipped.\n" +
+                  "ERROR: Line 11 of " + file + " is longer than 198 characters. It is skipped.\n" +
                   "ERROR: Setting 'height' in [window] of " + file +
                   " cannot be used: '0'. Using 600 instead.\n" +
                   "ERROR: Setting 'near' in [camera] of " + file +
@@ -153,4 +158,75 @@ TEST(PlayerSettings, OverrideTheShippedOnesKeyByKey) {
         {nullptr, "relative", ""},
     };
     for (const auto& c : places) EXPECT_EQ(playerSettingsPath(c.xdgConfigHome, c.home), c.path);
+}
+
+TEST(PlayerSettings, AKeyGivenAgainOrIndentedCountsAsThePlayerMeantIt) {
+    // The README's way: a copy of the shipped file, changed at its end.
+    const Settings shipped = loadSettings(settingsPath);
+    std::ifstream shippedFile(settingsPath);
+    const std::string copy((std::istreambuf_iterator<char>(shippedFile)),
+                           std::istreambuf_iterator<char>());
+    const int end = static_cast<int>(std::count(copy.begin(), copy.end(), '\n'));
+    const auto again = [](int line, const char* key, const char* section) {
+        return "Line " + std::to_string(line) + " of 'p' sets '" + key + "' in [" + section +
+               "] again; the last value counts.\n";
+    };
+    const struct {
+        std::string text;
+        int width;
+        int height;
+        std::optional<bool> vsync;
+        bool fullscreen;
+        const char* title;
+        const char* forward;
+        std::string output;
+    } cases[] = {
+        {copy + "[window]\nwidth = 1280\nvsync = false\nfullscreen = true\ntitle = Mine\n", 1280,
+         600, false, true, "Mine", "W, Up",
+         again(end + 2, "width", "window") + again(end + 3, "vsync", "window") +
+             again(end + 4, "fullscreen", "window") + again(end + 5, "title", "window")},
+        {"[window]\n    width = 1280\n    height = 720\n    vsync = false\n", 1280, 720, false,
+         false, "Tessel 2020", "W, Up", ""},
+        {copy + "[Keys]\n  FORWARD = I\n", 800, 600, true, false, "Tessel 2020", "I",
+         again(end + 2, "FORWARD", "Keys")},
+    };
+    for (const auto& c : cases) {
+        Settings settings;
+        EXPECT_EQ(stdoutOf([&] { settings = playerSettingsFromText(shipped, c.text, "p"); }),
+                  c.output)
+            << c.text;
+        EXPECT_EQ(settings.width, c.width);
+        EXPECT_EQ(settings.height, c.height);
+        EXPECT_EQ(settings.vsync, c.vsync);
+        EXPECT_EQ(settings.fullscreen, c.fullscreen);
+        EXPECT_EQ(settings.title, c.title);
+        EXPECT_EQ(keyLabels(settings.keys).all(Action::Forward), c.forward);
+    }
+}
+
+TEST(PlayerSettings, AMebibyteOfFaultsCostsElevenLinesOfEachKind) {
+    // The fuzzer's mebibyte of unknown actions, and a mebibyte of one setting given again.
+    const std::string keysFile =
+        "tests/fuzz/corpus/settings/keys_a_mebibyte_of_unknown_actions.ini";
+    std::string repeats = "[window]\n";
+    while (repeats.size() < (1u << 20)) repeats += "width = 1024\n";
+    const struct {
+        std::function<void()> load;
+        std::string last;
+    } cases[] = {
+        {[&] { loadPlayerSettings(Settings{}, keysFile); },
+         "ERROR: More lines of [keys] of '" + keysFile +
+             "' cannot be used. Their actions keep their keys.\n"},
+        {[&] { playerSettingsFromText(Settings{}, repeats, "p"); },
+         "More settings of 'p' are set again; the last value of each counts.\n"},
+    };
+    for (const auto& c : cases) {
+        const std::clock_t start = std::clock();
+        const std::string lines = stdoutOf(c.load);
+        std::cout << 1000.0 * static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC
+                  << " ms of processor time for: " << c.last;
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 11) << c.last;
+        ASSERT_GE(lines.size(), c.last.size());
+        EXPECT_EQ(lines.substr(lines.size() - c.last.size()), c.last);
+    }
 }
