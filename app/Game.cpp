@@ -45,8 +45,8 @@ GameSession& sessionOf(GLFWwindow* window) {
     return *static_cast<GameSession*>(glfwGetWindowUserPointer(window));
 }
 
-float readClockSeconds() {
-    return static_cast<float>(glfwGetTime());
+double readClockSeconds() {
+    return glfwGetTime();
 }
 
 ScreenRect monitorRect(GLFWmonitor* monitor) {
@@ -402,7 +402,7 @@ bool restsInBackground(const GameSession& s) {
 // ordinary one.
 void waitInBackground(GameSession& s) {
     glfwWaitEventsTimeout(0.1);
-    const float now = readClockSeconds();
+    const double now = readClockSeconds();
     readClock(s.clock, game, now);
     runCountdown(game, now, s.startTime);
 }
@@ -536,8 +536,8 @@ void runFrame(GameSession& s, FrameObserver* observer) {
         phaseDone(FramePhase::PostProcessing);
     }
 
-    const float measured = readClockSeconds();
-    const float now = observer ? observer->clockReading(measured) : measured;
+    const double measured = readClockSeconds();
+    const double now = observer ? observer->clockReading(measured) : measured;
     readClock(s.clock, game, now);
     const Countdown countdown = runCountdown(game, now, s.startTime);
     recordWin(game, countdown, won);
@@ -565,7 +565,7 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     countFrame(s.clock, game, s.clock.previousTime);
 }
 
-void restartRound(GameSession& s, float now) {
+void restartRound(GameSession& s, double now) {
     restartArena(s.arenaField->getTiles(), s.plateauField->getTiles());
     s.smoke->putAllToSleep();
     s.sound->startNewRound();

@@ -6,11 +6,11 @@
 #include "effects/Text.h"
 #include "render/Shader.h"
 
-Countdown runCountdown(GameState& state, float now, float startTime) {
+Countdown runCountdown(GameState& state, double now, double startTime) {
     if (state.paused) state.timeLimit += state.frameTime;
 
     Countdown countdown;
-    countdown.timeLeft = state.timeLimit - (now - startTime);
+    countdown.timeLeft = static_cast<float>(state.timeLimit - (now - startTime));
     countdown.minutes = static_cast<int>(countdown.timeLeft) / 60;
     countdown.seconds = static_cast<int>(countdown.timeLeft - countdown.minutes * 60.0f);
     if (countdown.timeLeft < 0.0f) state.gameOver = true;

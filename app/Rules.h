@@ -16,10 +16,10 @@ struct Countdown {
     int seconds = 0;
 };
 
-// Runs the countdown for the frame whose clock reading is `now`. While paused the time limit
-// grows by the frame time, so the countdown stands still. Sets `gameOver` (never clears it)
-// once the time left drops below zero.
-Countdown runCountdown(GameState& state, float now, float startTime);
+// Runs the countdown for the frame whose clock reading is `now` (seconds, as the frame clock
+// keeps them). While paused the time limit grows by the frame time, so the countdown stands
+// still. Sets `gameOver` (never clears it) once the time left drops below zero.
+Countdown runCountdown(GameState& state, double now, double startTime);
 
 // The round is won when neither grass field has a tile left in this frame.
 inline bool roundWon(bool arenaFieldCleared, bool plateauFieldCleared) {
