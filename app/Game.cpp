@@ -426,9 +426,11 @@ std::unique_ptr<GameSession> startGame(const Settings& settings) {
     setInitialGlState();
 
     s.textShader = std::make_shared<Shader>("text.vert", "text.frag");
-    s.sceneShader = std::make_shared<Shader>("texture.vert", "texture.frag");
+    s.sceneShader =
+        std::make_shared<Shader>("texture.vert", "texture.frag", sceneProgramDefinitions());
     s.edgeShader = std::make_shared<Shader>("edge.vert", "edge.frag");
-    s.grassShader = std::make_shared<Shader>("grass.vert", "texture.frag");
+    s.grassShader =
+        std::make_shared<Shader>("grass.vert", "texture.frag", grassProgramDefinitions());
 
     loadFont(*s.textShader, settings.width, settings.height);
 
