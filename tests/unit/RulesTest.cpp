@@ -214,6 +214,25 @@ TEST(RulesTest, BothFieldsMustBeClearedToWin) {
     EXPECT_TRUE(roundEnded(false, state));
 }
 
+TEST(RulesTest, OnlyARoundWonBeforeTheCountdownRanOutCountsForTheBestTime) {
+    const struct {
+        float lostAt;  // the clock reading of an earlier frame; 0 for none
+        float wonAt;
+        float best;
+    } cases[] = {
+        {0.0f, 200.0f, 200.0f},
+        {0.0f, 239.5f, 239.5f},
+        {0.0f, 240.5f, -1.0f},    // the last tile in the frame that ran the countdown out
+        {240.5f, 241.0f, -1.0f},  // or in the frame after it
+    };
+    for (const auto& c : cases) {
+        GameState state;
+        if (c.lostAt > 0.0f) runCountdown(state, c.lostAt, 0.0f);
+        recordWin(state, runCountdown(state, c.wonAt, 0.0f), true);
+        EXPECT_FLOAT_EQ(state.bestTime, c.best) << "won at " << c.wonAt;
+    }
+}
+
 TEST(RulesTest, HiddenHudStillRunsTheRules) {
     GameState state;
     state.hudVisible = false;
@@ -248,4 +267,31 @@ TEST(HudTest, TheBoundKeysAreShownAndAWonRoundShowsItsTimeAndTheBest) {
     }
     EXPECT_FALSE(shows(9.0f, false, "Press H for the controls"));  // in the first round only
     EXPECT_TRUE(shows(200.0f, true, "Time: 2:50   Best: 2:10"));
+}
+
+TEST(HudTest, TheControlsPanelNeverCoversTheEndText) {
+    // At the game's size and at the smallest the settings take, the panel shown with H is there
+    // while the round goes on and waits for the next round once it has been won or lost.
+    const struct {
+        int width;
+        int height;
+        bool won;
+        float now;
+        bool panel;
+    } cases[] = {
+        {800, 600, false, 100.0f, true},  {800, 600, true, 100.0f, false},
+        {800, 600, false, 241.0f, false}, {1, 1, false, 100.0f, true},
+        {1, 1, true, 100.0f, false},      {1, 1, false, 241.0f, false},
+    };
+    for (const auto& c : cases) {
+        GameState state;
+        state.controlsVisible = true;
+        const auto lines =
+            hudLines(state, runCountdown(state, c.now, 0.0f), c.won, c.width, c.height);
+        const bool panel = std::any_of(lines.begin(), lines.end(), [](const HudLine& line) {
+            return line.text == actionLabel(Action::Forward);
+        });
+        EXPECT_EQ(panel, c.panel) << c.width << "x" << c.height << (c.won ? " won" : "") << " at "
+                                  << c.now << " s";
+    }
 }
