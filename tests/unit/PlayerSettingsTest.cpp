@@ -8,7 +8,6 @@
 #include <functional>
 #include <iostream>
 #include <iterator>
-#include <optional>
 #include <string>
 
 #include "app/Input.h"
@@ -171,62 +170,42 @@ TEST(PlayerSettings, AKeyGivenAgainOrIndentedCountsAsThePlayerMeantIt) {
         return "Line " + std::to_string(line) + " of 'p' sets '" + key + "' in [" + section +
                "] again; the last value counts.\n";
     };
+    // Size, vsync, full screen, title and the forward keys.
+    const auto read = [&shipped](const std::string& text) {
+        const Settings s = playerSettingsFromText(shipped, text, "p");
+        return std::to_string(s.width) + "x" + std::to_string(s.height) + " " +
+               std::to_string(*s.vsync) + std::to_string(s.fullscreen) + " " + s.title + " " +
+               keyLabels(s.keys).all(Action::Forward);
+    };
     const struct {
         std::string text;
-        int width;
-        int height;
-        std::optional<bool> vsync;
-        bool fullscreen;
-        const char* title;
-        const char* forward;
+        const char* settings;
         std::string output;
     } cases[] = {
-        {copy + "[window]\nwidth = 1280\nvsync = false\nfullscreen = true\ntitle = Mine\n", 1280,
-         600, false, true, "Mine", "W, Up",
+        {copy + "[window]\nwidth = 1280\nvsync = false\nfullscreen = true\ntitle = Mine\n",
+         "1280x600 01 Mine W, Up",
          again(end + 2, "width", "window") + again(end + 3, "vsync", "window") +
              again(end + 4, "fullscreen", "window") + again(end + 5, "title", "window")},
-        {"[window]\n    width = 1280\n    height = 720\n    vsync = false\n", 1280, 720, false,
-         false, "Tessel 2020", "W, Up", ""},
-        {copy + "[Keys]\n  FORWARD = I\n", 800, 600, true, false, "Tessel 2020", "I",
+        {"[window]\n    width = 1280\n    height = 720\n    vsync = false\n",
+         "1280x720 00 Tessel 2020 W, Up", ""},
+        {copy + "[Keys]\n  FORWARD = I\n", "800x600 10 Tessel 2020 I",
          again(end + 2, "FORWARD", "Keys")},
     };
     for (const auto& c : cases) {
-        Settings settings;
-        EXPECT_EQ(stdoutOf([&] { settings = playerSettingsFromText(shipped, c.text, "p"); }),
-                  c.output)
-            << c.text;
-        EXPECT_EQ(settings.width, c.width);
-        EXPECT_EQ(settings.height, c.height);
-        EXPECT_EQ(settings.vsync, c.vsync);
-        EXPECT_EQ(settings.fullscreen, c.fullscreen);
-        EXPECT_EQ(settings.title, c.title);
-        EXPECT_EQ(keyLabels(settings.keys).all(Action::Forward), c.forward);
+        std::string settings;
+        EXPECT_EQ(stdoutOf([&] { settings = read(c.text); }), c.output) << c.text;
+        EXPECT_EQ(settings, c.settings) << c.text;
     }
 }
 
-TEST(PlayerSettings, AMebibyteOfFaultsCostsElevenLinesOfEachKind) {
-    // The fuzzer's mebibyte of unknown actions, and a mebibyte of one setting given again.
-    const std::string keysFile =
-        "tests/fuzz/corpus/settings/keys_a_mebibyte_of_unknown_actions.ini";
-    std::string repeats = "[window]\n";
-    while (repeats.size() < (1u << 20)) repeats += "width = 1024\n";
-    const struct {
-        std::function<void()> load;
-        std::string last;
-    } cases[] = {
-        {[&] { loadPlayerSettings(Settings{}, keysFile); },
-         "ERROR: More lines of [keys] of '" + keysFile +
-             "' cannot be used. Their actions keep their keys.\n"},
-        {[&] { playerSettingsFromText(Settings{}, repeats, "p"); },
-         "More settings of 'p' are set again; the last value of each counts.\n"},
-    };
-    for (const auto& c : cases) {
-        const std::clock_t start = std::clock();
-        const std::string lines = stdoutOf(c.load);
-        std::cout << 1000.0 * static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC
-                  << " ms of processor time for: " << c.last;
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 11) << c.last;
-        ASSERT_GE(lines.size(), c.last.size());
-        EXPECT_EQ(lines.substr(lines.size() - c.last.size()), c.last);
-    }
+TEST(PlayerSettings, AMebibyteOfUnknownActionsCostsElevenLines) {
+    const std::string file = "tests/fuzz/corpus/settings/keys_a_mebibyte_of_unknown_actions.ini";
+    const std::clock_t start = std::clock();
+    const std::string lines = stdoutOf([&] { loadPlayerSettings(Settings{}, file); });
+    std::cout << "read in " << 1000.0 * static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC
+              << " ms of processor time" << std::endl;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 11);
+    const std::string last = "ERROR: More lines of [keys] of '" + file +
+                             "' cannot be used. Their actions keep their keys.\n";
+    EXPECT_EQ(lines.substr(lines.size() - std::min(lines.size(), last.size())), last);
 }
