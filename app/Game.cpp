@@ -287,9 +287,11 @@ std::unique_ptr<GameSession> startGame(const Settings& settings) {
     setInitialGlState();
 
     s.textShader = std::make_shared<Shader>("text.vert", "text.frag");
-    s.sceneShader = std::make_shared<Shader>("texture.vert", "texture.frag");
+    s.sceneShader =
+        std::make_shared<Shader>("texture.vert", "texture.frag", sceneProgramDefinitions());
     s.edgeShader = std::make_shared<Shader>("edge.vert", "edge.frag");
-    s.grassShader = std::make_shared<Shader>("grass.vert", "texture.frag");
+    s.grassShader =
+        std::make_shared<Shader>("grass.vert", "texture.frag", grassProgramDefinitions());
 
     loadFont(*s.textShader, settings.width, settings.height);
 
@@ -388,8 +390,8 @@ void runFrame(GameSession& s, FrameObserver* observer) {
         phaseDone(FramePhase::PostProcessing);
     }
 
-    const float measured = readClockSeconds();
-    const float now = observer ? observer->clockReading(measured) : measured;
+    const double measured = readClockSeconds();
+    const double now = observer ? observer->clockReading(measured) : measured;
     readClock(s.clock, game, now);
     const Countdown countdown = runCountdown(game, now, s.startTime);
     recordWin(game, countdown, world.won);
@@ -417,7 +419,7 @@ void runFrame(GameSession& s, FrameObserver* observer) {
     countFrame(s.clock, game, s.clock.previousTime);
 }
 
-void restartRound(GameSession& s, float now) {
+void restartRound(GameSession& s, double now) {
     restartArena(s.arenaField->getTiles(), s.plateauField->getTiles());
     s.smoke->putAllToSleep();
     s.sound->startNewRound();
