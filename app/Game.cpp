@@ -298,9 +298,11 @@ std::unique_ptr<GameSession> startGame(const Settings& settings) {
     setInitialGlState();
 
     s.textShader = std::make_shared<Shader>("text.vert", "text.frag");
-    s.sceneShader = std::make_shared<Shader>("texture.vert", "texture.frag");
+    s.sceneShader =
+        std::make_shared<Shader>("texture.vert", "texture.frag", sceneProgramDefinitions());
     s.edgeShader = std::make_shared<Shader>("edge.vert", "edge.frag");
-    s.grassShader = std::make_shared<Shader>("grass.vert", "texture.frag");
+    s.grassShader =
+        std::make_shared<Shader>("grass.vert", "texture.frag", grassProgramDefinitions());
 
     s.upscaleShader = std::make_shared<Shader>("upscale.vert", "upscale.frag");
 
@@ -408,8 +410,8 @@ void runFrame(GameSession& s, FrameObserver* observer) {
         phaseDone(FramePhase::PostProcessing);
     }
 
-    const float measured = readClockSeconds();
-    const float now = observer ? observer->clockReading(measured) : measured;
+    const double measured = readClockSeconds();
+    const double now = observer ? observer->clockReading(measured) : measured;
     readClock(s.clock, game, now);
     const Countdown countdown = runCountdown(game, now, s.startTime);
     recordWin(game, countdown, world.won);
@@ -453,7 +455,7 @@ void adjustRenderScale(GameSession& s, double frameSeconds) {
     if (s.automaticScale) s.renderScale = s.automaticScale->frameDone(frameSeconds);
 }
 
-void restartRound(GameSession& s, float now) {
+void restartRound(GameSession& s, double now) {
     restartArena(s.arenaField->getTiles(), s.plateauField->getTiles());
     s.smoke->putAllToSleep();
     s.sound->startNewRound();

@@ -51,7 +51,7 @@ struct GameSession {
     std::unique_ptr<RenderTargets> targets;  // of the view and render scale in force
 
     FrameClock clock;
-    float startTime = 0.0f;  // also the start of the countdown
+    double startTime = 0.0;  // seconds on the frame clock; also the start of the countdown
 
     std::unique_ptr<GrassField> arenaField;
     std::unique_ptr<GrassField> plateauField;
@@ -109,7 +109,7 @@ public:
     virtual DriveKeys driveKeys(const DriveKeys& polled) { return polled; }
     // The clock reading this frame uses, given the one the window system gives; the benchmark's
     // reproducible picture steps it by a fixed frame time instead.
-    virtual float clockReading(float measured) { return measured; }
+    virtual double clockReading(double measured) { return measured; }
     // Whether the window counts as having the input focus this frame, given what the window
     // system reports. Scripted runs share a display with other windows that may take the focus,
     // which would pause them halfway.
@@ -138,6 +138,6 @@ void adjustRenderScale(GameSession& session, double frameSeconds);
 // paused, the camera orbiting behind the robot (restartArena is the part without a window). The
 // frame count, the clock and the toggles of what is drawn go on. It makes no OpenGL object and no
 // physics object.
-void restartRound(GameSession& session, float now);
+void restartRound(GameSession& session, double now);
 // Releases what start-up made, in reverse order, and closes the window system.
 void shutdownGame(GameSession& session);

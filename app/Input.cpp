@@ -143,7 +143,7 @@ void applyGamepad(GameState& state, const GamepadInput& input, float dt) {
     }
 }
 
-void startClock(FrameClock& clock, GameState& state, float now) {
+void startClock(FrameClock& clock, GameState& state, double now) {
     clock.previousTime = now;
     clock.intervalStart = now;
     clock.framesInInterval = 0;
@@ -151,14 +151,14 @@ void startClock(FrameClock& clock, GameState& state, float now) {
     state.framesPerSecond = 0;
 }
 
-void readClock(FrameClock& clock, GameState& state, float now) {
-    state.frameTime = now - clock.previousTime;
+void readClock(FrameClock& clock, GameState& state, double now) {
+    state.frameTime = static_cast<float>(now - clock.previousTime);
     clock.previousTime = now;
 }
 
-void countFrame(FrameClock& clock, GameState& state, float now) {
+void countFrame(FrameClock& clock, GameState& state, double now) {
     ++clock.framesInInterval;
-    if (now - clock.intervalStart >= 1.0f) {
+    if (now - clock.intervalStart >= 1.0) {
         state.framesPerSecond = clock.framesInInterval;
         clock.framesInInterval = 0;
         clock.intervalStart = now;

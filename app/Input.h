@@ -80,16 +80,18 @@ inline bool pausesOnFocusLoss(const GameState& state, bool roundEnded, bool hadF
 }
 
 // The frame clock: the time of the previous reading and the current frames-per-second interval.
+// Readings are seconds in double precision, so that a frame time is as exact after a day with the
+// game open as in its first minute; only the frame time itself is narrowed to single precision.
 struct FrameClock {
-    float previousTime = 0.0f;
-    float intervalStart = 0.0f;
+    double previousTime = 0.0;
+    double intervalStart = 0.0;
     int framesInInterval = 0;
 };
 
 // Starts the clock at `now`: frame time 0, an empty first frames-per-second interval.
-void startClock(FrameClock& clock, GameState& state, float now);
+void startClock(FrameClock& clock, GameState& state, double now);
 // Reads the clock once per frame: frameTime becomes the time since the previous reading.
-void readClock(FrameClock& clock, GameState& state, float now);
+void readClock(FrameClock& clock, GameState& state, double now);
 // Counts one finished frame; once a full second has passed since the interval began, the count
 // becomes framesPerSecond and a new interval starts at `now`.
-void countFrame(FrameClock& clock, GameState& state, float now);
+void countFrame(FrameClock& clock, GameState& state, double now);

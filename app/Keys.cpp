@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 #include <iostream>
+#include <vector>
 
 namespace {
 
@@ -129,10 +130,9 @@ std::optional<Action> actionNamed(std::string_view name) {
     return {};
 }
 
-// The keys one line of [keys] gives an action, or nothing (and one ERROR line) when they cannot
-// be used.
+// The keys one line of [keys] gives an action, or nothing and in `error` why they cannot be used.
 std::optional<BoundKeys> parseKeys(Action action, const std::string& value, const BoundKeys& kept,
-                                   const std::string& where) {
+                                   const std::string& where, std::string& error) {
     const std::string name = infoOf(action).name;
     const std::string keeps = " '" + name + "' keeps " + keysText(kept) + ".";
     std::vector<int> codes;
@@ -144,20 +144,19 @@ std::optional<BoundKeys> parseKeys(Action action, const std::string& value, cons
         if (keyText.empty()) continue;
         const std::optional<int> code = keyCode(keyText);
         if (!code) {
-            std::cout << "ERROR: Key '" << quotedForConsole(keyText) << "' for '" << name
-                      << "' in [keys]" << where << " is not a key name." << keeps << std::endl;
+            error = "ERROR: Key '" + quotedForConsole(keyText) + "' for '" + name + "' in [keys]" +
+                    where + " is not a key name." + keeps;
             return {};
         }
         if (std::find(codes.begin(), codes.end(), *code) == codes.end()) codes.push_back(*code);
     }
     if (codes.empty()) {
-        std::cout << "ERROR: '" << name << "' in [keys]" << where << " names no key." << keeps
-                  << std::endl;
+        error = "ERROR: '" + name + "' in [keys]" + where + " names no key." + keeps;
         return {};
     }
     if (codes.size() > 2) {
-        std::cout << "ERROR: '" << name << "' in [keys]" << where << " has more than two keys: '"
-                  << quotedForConsole(value) << "'." << keeps << std::endl;
+        error = "ERROR: '" + name + "' in [keys]" + where + " has more than two keys: '" +
+                quotedForConsole(value) + "'." + keeps;
         return {};
     }
     return BoundKeys{codes[0], codes.size() > 1 ? codes[1] : noKey};
@@ -262,19 +261,24 @@ std::optional<Action> KeyBindings::actionOf(int key) const {
 KeyBindings readKeyBindings(const KeyBindings& base, const KeyEntries& entries,
                             const std::string& where) {
     KeyBindings bindings = base;
+    CappedReport report("ERROR: More lines of [keys]" + where +
+                        " cannot be used. Their actions keep their keys.");
     std::array<bool, actionCount> fromFile{};
     for (const auto& [name, value] : entries) {
         const std::optional<Action> action = actionNamed(name);
         if (!action) {
-            std::cout << "ERROR: '" << quotedForConsole(name) << "' in [keys]" << where
-                      << " is not an action. The line is ignored." << std::endl;
+            report("ERROR: '" + quotedForConsole(name) + "' in [keys]" + where +
+                   " is not an action. The line is ignored.");
             continue;
         }
         const auto index = static_cast<std::size_t>(*action);
+        std::string error;
         if (const std::optional<BoundKeys> keys =
-                parseKeys(*action, value, base.keys[index], where)) {
+                parseKeys(*action, value, base.keys[index], where, error)) {
             bindings.keys[index] = *keys;
             fromFile[index] = true;
+        } else {
+            report(error);
         }
     }
 
@@ -291,10 +295,9 @@ KeyBindings readKeyBindings(const KeyBindings& base, const KeyEntries& entries,
                 if (other < 0 || (fromFile[static_cast<std::size_t>(other)] && other > action))
                     continue;
                 const std::string name = actions[index].name;
-                std::cout << "ERROR: Key '" << keyName(key) << "' for '" << name << "' in [keys]"
-                          << where << " is bound to '"
-                          << actions[static_cast<std::size_t>(other)].name << "' already. '" << name
-                          << "' keeps " << keysText(base.keys[index]) << "." << std::endl;
+                report("ERROR: Key '" + keyName(key) + "' for '" + name + "' in [keys]" + where +
+                       " is bound to '" + actions[static_cast<std::size_t>(other)].name +
+                       "' already. '" + name + "' keeps " + keysText(base.keys[index]) + ".");
                 bindings.keys[index] = base.keys[index];
                 fromFile[index] = false;
                 changed = true;
@@ -303,6 +306,13 @@ KeyBindings readKeyBindings(const KeyBindings& base, const KeyEntries& entries,
         }
     }
     return bindings;
+}
+
+void CappedReport::operator()(const std::string& line) {
+    constexpr int printedLines = 10;
+    ++count;
+    if (count <= printedLines) std::cout << line << std::endl;
+    if (count == printedLines + 1) std::cout << more << std::endl;
 }
 
 std::string quotedForConsole(std::string_view text, std::size_t limit) {

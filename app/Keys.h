@@ -1,11 +1,11 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 // What a key can be bound to. The first four are read by polling every frame; the others act
 // when their key is released.
@@ -74,17 +74,31 @@ KeyLabels keyLabels(const KeyBindings& keys, const char* (*layoutName)(int code)
 // The game's own keys by their US names.
 const KeyLabels& defaultKeyLabels();
 
-// The [keys] section's lines, in the order of the file: the names in lower case, the values of a
-// name given more than once joined by line ends (as the INI reader joins them).
-using KeyEntries = std::vector<std::pair<std::string, std::string>>;
+// The [keys] section's lines by name, the names in lower case. In the shipped file the values of a
+// name given more than once are joined by line ends (as the INI reader joins them); in the
+// player's file the last one counts.
+using KeyEntries = std::map<std::string, std::string>;
 
 // Applies the [keys] lines over `base`. An action takes one or two key names separated by commas
-// (a name given twice counts once). An unknown action, an unknown key name, no key or more than
-// two keys for an action, and a key that another action keeps, each print one ERROR line naming
-// it, and that action keeps its keys of `base`. `where` follows the section's name in the lines
-// (empty, or " of 'FILE'").
+// or line ends (a name given twice counts once). An unknown action, an unknown key name, no key
+// or more than two keys for an action, and a key that another action keeps, each print one ERROR
+// line naming it (ten at most, then one line for the rest), and that action keeps its keys of
+// `base`. `where` follows the section's name in the lines (empty, or " of 'FILE'").
 KeyBindings readKeyBindings(const KeyBindings& base, const KeyEntries& entries,
                             const std::string& where);
+
+// The lines of one kind of fault in a settings file: the first ten are printed as they come, and
+// in place of the rest one line, `more`, says that there are more, so that no file can flood the
+// console.
+class CappedReport {
+public:
+    explicit CappedReport(std::string moreLine) : more(std::move(moreLine)) {}
+    void operator()(const std::string& line);
+
+private:
+    std::string more;
+    int count = 0;
+};
 
 // Text from a settings file as it may be quoted on the console: at most `limit` bytes, anything
 // that is not printable ASCII written as \xNN, so that no byte of the file can drive a terminal.

@@ -6,11 +6,11 @@
 #include "effects/Text.h"
 #include "render/Shader.h"
 
-Countdown runCountdown(GameState& state, float now, float startTime) {
+Countdown runCountdown(GameState& state, double now, double startTime) {
     if (state.paused) state.timeLimit += state.frameTime;
 
     Countdown countdown;
-    countdown.timeLeft = state.timeLimit - (now - startTime);
+    countdown.timeLeft = static_cast<float>(state.timeLimit - (now - startTime));
     countdown.minutes = static_cast<int>(countdown.timeLeft) / 60;
     countdown.seconds = static_cast<int>(countdown.timeLeft - countdown.minutes * 60.0f);
     if (countdown.timeLeft < 0.0f) state.gameOver = true;
@@ -38,7 +38,9 @@ float playedTime(const Countdown& countdown) {
 }
 
 void recordWin(GameState& state, const Countdown& countdown, bool won) {
-    if (!won || state.roundTime >= 0.0f) return;
+    // The last tile can fall in the frame after the countdown ran out, before the robot is
+    // parked: that round was lost.
+    if (!won || state.gameOver || state.roundTime >= 0.0f) return;
     state.roundTime = std::max(0.0f, playedTime(countdown));
     if (state.bestTime < 0.0f || state.roundTime < state.bestTime) state.bestTime = state.roundTime;
 }
@@ -134,7 +136,8 @@ std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown
         }
     }
     const float underStatus = static_cast<float>(windowHeight - 80);
-    if (state.controlsVisible) {
+    // The panel would lie over the end text at any window size: it waits for the next round.
+    if (state.controlsVisible && !ended) {
         addControlsPanel(lines, keys, renderResolution, underStatus - 20.0f);
     } else if (state.firstRound && !ended && playedTime(countdown) < controlsHintSeconds) {
         addShadowed(lines, "Press " + keys.first(Action::Controls) + " for the controls", 20.0f,

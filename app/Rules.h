@@ -16,10 +16,10 @@ struct Countdown {
     int seconds = 0;
 };
 
-// Runs the countdown for the frame whose clock reading is `now`. While paused the time limit
-// grows by the frame time, so the countdown stands still. Sets `gameOver` (never clears it)
-// once the time left drops below zero.
-Countdown runCountdown(GameState& state, float now, float startTime);
+// Runs the countdown for the frame whose clock reading is `now` (seconds, as the frame clock
+// keeps them). While paused the time limit grows by the frame time, so the countdown stands
+// still. Sets `gameOver` (never clears it) once the time left drops below zero.
+Countdown runCountdown(GameState& state, double now, double startTime);
 
 // The round is won when neither grass field has a tile left in this frame.
 inline bool roundWon(bool arenaFieldCleared, bool plateauFieldCleared) {
@@ -41,8 +41,8 @@ void startNewRound(GameState& state);
 // paused time does not count.
 float playedTime(const Countdown& countdown);
 
-// In the first frame that finds the round won, keeps the time it took as `roundTime` and the
-// shortest such time of the sitting as `bestTime`.
+// In the first frame that finds the round won before the countdown ran out (gameOver not set),
+// keeps the time it took as `roundTime` and the shortest such time of the sitting as `bestTime`.
 void recordWin(GameState& state, const Countdown& countdown, bool won);
 
 // Whole minutes and seconds, "2:03" for 123.9 s.
@@ -73,9 +73,10 @@ constexpr float controlsHintSeconds = 10.0f;
 // has ended the invitation to play again, naming A too while a gamepad is connected, and once it
 // is won its time and the best time (each a dark shadow, then the text over it, so that it reads
 // on the white sky and on the arena alike); in the first seconds of the first round the hint for
-// the controls, or the controls panel while it is shown; the frames per second, the frame number
-// and the speed read-out at the right edge. Keys are named as in `keys`; the panel ends with the
-// render resolution where one is given.
+// the controls, or the controls panel while it is shown and the round goes on (once it has ended,
+// the end text has the middle of the window); the frames per second, the frame number and the
+// speed read-out at the right edge. Keys are named as in `keys`; the panel ends with the render
+// resolution where one is given.
 std::vector<HudLine> hudLines(const GameState& state, const Countdown& countdown, bool won,
                               int windowWidth, int windowHeight,
                               const KeyLabels& keys = defaultKeyLabels(),

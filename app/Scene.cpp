@@ -59,24 +59,40 @@ std::string missingMeshesMessage(const std::string& path, std::size_t meshCount,
            " meshes the scene needs; the missing pieces are left out.";
 }
 
+std::string sceneProgramDefinitions() {
+    const MaterialExponents& exponent = materialExponents;
+    return highlightDefinitions(
+        {exponent.floor, exponent.wall, exponent.robot, exponent.wheel, exponent.ball});
+}
+
+std::string grassProgramDefinitions() {
+    return highlightDefinitions({materialExponents.grass});
+}
+
 Scene createScene(std::shared_ptr<Shader> sceneShader, std::shared_ptr<Shader> grassShader) {
     Scene scene;
     scene.shader = std::move(sceneShader);
     const auto& shader = scene.shader;
 
+    const MaterialExponents& exponent = materialExponents;
     scene.floorTexture = loadSceneTexture("celgrass.dds");
-    scene.floorMaterial = texturedMaterial(shader, scene.floorTexture, {0.1f, 0.7f, 0.02f}, 2.0f);
+    scene.floorMaterial =
+        texturedMaterial(shader, scene.floorTexture, {0.1f, 0.7f, 0.02f}, exponent.floor);
     scene.wallTexture = loadSceneTexture("wood_texture.dds");
-    scene.wallMaterial = texturedMaterial(shader, scene.wallTexture, {0.1f, 0.7f, 0.3f}, 8.0f);
+    scene.wallMaterial =
+        texturedMaterial(shader, scene.wallTexture, {0.1f, 0.7f, 0.3f}, exponent.wall);
     scene.robotTexture = loadSceneTexture("robot.dds");
-    scene.robotMaterial = texturedMaterial(shader, scene.robotTexture, {0.1f, 0.9f, 0.3f}, 10.0f);
+    scene.robotMaterial =
+        texturedMaterial(shader, scene.robotTexture, {0.1f, 0.9f, 0.3f}, exponent.robot);
     scene.grassTexture = loadSceneTexture("grass_unmown.dds");
     scene.grassMaterial =
-        texturedMaterial(grassShader, scene.grassTexture, {0.1f, 0.7f, 0.02f}, 8.0f);
+        texturedMaterial(grassShader, scene.grassTexture, {0.1f, 0.7f, 0.02f}, exponent.grass);
     scene.wheelTexture = loadSceneTexture("tiles_specular.dds");
-    scene.wheelMaterial = texturedMaterial(shader, scene.wheelTexture, {0.1f, 0.7f, 0.02f}, 8.0f);
+    scene.wheelMaterial =
+        texturedMaterial(shader, scene.wheelTexture, {0.1f, 0.7f, 0.02f}, exponent.wheel);
     scene.ballTexture = loadSceneTexture("beachball.dds");
-    scene.ballMaterial = texturedMaterial(shader, scene.ballTexture, {0.1f, 0.7f, 0.02f}, 8.0f);
+    scene.ballMaterial =
+        texturedMaterial(shader, scene.ballTexture, {0.1f, 0.7f, 0.02f}, exponent.ball);
 
     scene.robotModel = loadSceneModel(robotModelPath, robotModelMeshesNeeded);
     scene.wheelModel = loadSceneModel(wheelModelPath, wheelModelMeshesNeeded);

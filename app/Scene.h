@@ -64,6 +64,22 @@ struct Scene {
     PointLight pointL;
 };
 
+// The highlight exponents of the six materials, the one place they are set: the scene program
+// and the grass program are built for the exponents of the materials they draw.
+struct MaterialExponents {
+    float floor = 2.0f;
+    float wall = 8.0f;
+    float robot = 10.0f;
+    float grass = 8.0f;
+    float wheel = 8.0f;
+    float ball = 8.0f;
+};
+inline constexpr MaterialExponents materialExponents{};
+// The definitions for the scene program (floor, walls, robot, wheels, ball) and for the grass
+// program ("texture.frag" after "texture.vert" and after "grass.vert"; highlightDefinitions).
+std::string sceneProgramDefinitions();
+std::string grassProgramDefinitions();
+
 // Loads the six textures and makes the six materials, the grass material on `grassShader` (the
 // fields' instanced program) and the others on `sceneShader`, loads the robot and wheel models,
 // and creates the first eleven drawables: robot body, carriers and wheels at (0, 4, 0), the

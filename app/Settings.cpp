@@ -1,20 +1,22 @@
 #include "app/Settings.h"
 
 #include <INIReader.h>
+#include <fcntl.h>
 #include <ini.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <memory>
+#include <map>
 #include <optional>
-#include <vector>
+#include <sstream>
+#include <string_view>
 
 #include "app/RenderScale.h"
 
@@ -27,15 +29,22 @@ struct Source {
     std::string where;  // follows the section's name in messages: "" or " of 'FILE'"
 };
 
+// Names a value read from the file that the program cannot use, and what it uses instead.
+void reportUnusable(const Source& source, const char* section, const char* key,
+                    const std::string& instead) {
+    std::cout << "ERROR: Setting '" << key << "' in [" << section << "]" << source.where
+              << " cannot be used: '" << quotedForConsole(source.reader.Get(section, key, ""))
+              << "'. Using " << instead << " instead." << std::endl;
+}
+
 // A value read from the file that the program cannot use: it is treated as missing, so the
 // value it would have overridden stands, and one line names the key and the value as written.
 template <typename Value>
 void rejectSetting(const Source& source, const char* section, const char* key, Value& value,
                    Value fallback) {
-    std::cout << "ERROR: Setting '" << key << "' in [" << section << "]" << source.where
-              << " cannot be used: '" << quotedForConsole(source.reader.Get(section, key, ""))
-              << "'. Using " << (source.where.empty() ? "the default " : "") << fallback
-              << " instead." << std::endl;
+    std::ostringstream instead;
+    instead << (source.where.empty() ? "the default " : "") << fallback;
+    reportUnusable(source, section, key, instead.str());
     value = fallback;
 }
 
@@ -66,6 +75,11 @@ void readFramePacing(const Source& source, Settings& settings) {
     const bool asTrue = source.reader.GetBoolean("window", "vsync", true);
     const bool asFalse = source.reader.GetBoolean("window", "vsync", false);
     settings.vsync = asTrue == asFalse ? std::optional<bool>(asTrue) : source.base.vsync;
+    if (asTrue != asFalse && source.reader.HasValue("window", "vsync")) {
+        const std::optional<bool>& kept = source.base.vsync;
+        reportUnusable(source, "window", "vsync",
+                       kept ? (*kept ? "true" : "false") : "the driver's own choice");
+    }
     const long maxFps = source.reader.GetInteger("window", "max_fps", source.base.maxFps);
     if (maxFps >= 0 && maxFps <= INT_MAX) {
         settings.maxFps = static_cast<int>(maxFps);
@@ -107,17 +121,12 @@ void readRenderScale(const Source& source, Settings& settings) {
 }
 
 // Collects the [keys] lines for readKeyBindings; the INI reader cannot list a section's names.
+// A name given again is joined to its first value, as the reader joins it.
 int collectKeyEntry(void* user, const char* section, const char* name, const char* value) {
     if (lowerCase(section) != "keys") return 1;
     auto& entries = *static_cast<KeyEntries*>(user);
-    const std::string key = lowerCase(name);
-    for (auto& entry : entries) {
-        if (entry.first == key) {
-            entry.second += std::string("\n") + value;
-            return 1;
-        }
-    }
-    entries.emplace_back(key, value);
+    const auto [entry, added] = entries.emplace(lowerCase(name), value);
+    if (!added) entry->second += std::string("\n") + value;
     return 1;
 }
 
@@ -165,77 +174,176 @@ Settings readSettings(const Source& source, const KeyEntries& keyEntries) {
 // cannot be read.
 constexpr long playerFileLimit = 1 << 20;
 
+// Closes a file descriptor (if it is one) as it goes.
+struct OpenFile {
+    explicit OpenFile(int openDescriptor) : descriptor(openDescriptor) {}
+    ~OpenFile() {
+        if (descriptor >= 0) close(descriptor);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    const int descriptor;
+};
+
 std::optional<std::string> readPlayerFile(const std::string& path) {
     const auto fail = [&path](const std::string& why) {
         std::cout << "ERROR: Failed to load '" << quotedForConsole(path, path.size())
                   << "': " << why << ". Playing without it." << std::endl;
         return std::optional<std::string>();
     };
-    const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!file) {
+    // Opened without waiting, so that a FIFO or a device in its place cannot hold up the start;
+    // what the descriptor is, is checked on the descriptor itself before anything is read.
+    const OpenFile file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const int descriptor = file.descriptor;
+    if (descriptor < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return {};
         return fail(std::strerror(errno));
     }
     struct stat status {};
-    if (fstat(fileno(file.get()), &status) != 0) return fail(std::strerror(errno));
+    if (fstat(descriptor, &status) != 0) return fail(std::strerror(errno));
     if (!S_ISREG(status.st_mode)) return fail("not a file");
     if (status.st_size > playerFileLimit) return fail("larger than 1 MiB");
     std::string text(static_cast<std::size_t>(status.st_size), '\0');
-    if (std::fread(text.data(), 1, text.size(), file.get()) != text.size()) {
-        return fail(std::ferror(file.get()) ? std::strerror(errno) : "shorter than it was");
+    std::size_t filled = 0;
+    while (filled < text.size()) {
+        const ssize_t got = read(descriptor, text.data() + filled, text.size() - filled);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return fail(std::strerror(errno));
+        if (got == 0) return fail("shorter than it was");
+        filled += static_cast<std::size_t>(got);
     }
     return text;
 }
 
-int ignoreEntry(void*, const char*, const char*, const char*) {
-    return 1;
+bool isSpace(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
 
-std::string joinedLines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + '\n';
+std::string_view trimmedLine(std::string_view text) {
+    while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
     return text;
 }
 
-// Reports the lines of the player's file that the INI reader cannot take and returns the text
-// with each of them emptied, the line count unchanged. A line too long for the reader would be
-// read in pieces, and the line numbers after it would be off; so would a zero byte, where the
-// reader stops.
-std::string withoutBadLines(const std::string& text, const std::string& path) {
-    constexpr std::size_t longestLine = INI_MAX_LINE - 2;
-    constexpr int reportedLines = 10;
-    const std::string file = "'" + quotedForConsole(path, path.size()) + "'";
-    std::vector<std::string> lines;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-        const std::string& line = lines.back();
+// Where the INI reader ends a piece of a line: at the first of `stops`, or at a comment (a ";"
+// after white space), or at the end; text.size() when none of them comes.
+std::size_t endOfPiece(std::string_view text, std::string_view stops) {
+    bool afterSpace = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (stops.find(text[i]) != std::string_view::npos || (afterSpace && text[i] == ';')) {
+            return i;
+        }
+        afterSpace = isSpace(text[i]);
+    }
+    return text.size();
+}
+
+// One setting of the player's file as it was written.
+struct PlayerSetting {
+    std::string section;
+    std::string name;
+    std::string value;
+};
+
+// The player's file read as players write it. Every line reads as the INI reader reads it,
+// except that an indented line is a setting of its own rather than more of the value above it,
+// and that a setting given again counts with its last value (one line says so).
+class PlayerFileReader {
+public:
+    explicit PlayerFileReader(const std::string& path)
+        : file("'" + quotedForConsole(path, path.size()) + "'"),
+          badLines("ERROR: More lines of " + file + " are not settings. They are skipped."),
+          repeats("More settings of " + file + " are set again; the last value of each counts.") {}
+
+    void read(std::string_view text) {
+        constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+        if (text.substr(0, byteOrderMark.size()) == byteOrderMark) {
+            text.remove_prefix(byteOrderMark.size());
+        }
+        int number = 0;
+        for (std::size_t start = 0; start < text.size();) {
+            const std::size_t end = std::min(text.find('\n', start), text.size());
+            readLine(text.substr(start, end - start), ++number);
+            start = end + 1;
+        }
+    }
+
+    // The last value of each setting, one line each, as the INI reader takes them.
+    std::string iniText() const {
+        std::string ini;
+        std::optional<std::string> current;
+        for (const auto& [key, setting] : settings) {
+            if (setting.section != current) {
+                current = setting.section;
+                ini += "[" + setting.section + "]\n";
+            }
+            ini += setting.name + "=" + setting.value + "\n";
+        }
+        return ini;
+    }
+
+    // The [keys] lines by name, for readKeyBindings.
+    KeyEntries keyEntries() const {
+        KeyEntries entries;
+        for (const auto& [key, setting] : settings) {
+            if (lowerCase(setting.section) == "keys") {
+                entries.emplace(lowerCase(setting.name), setting.value);
+            }
+        }
+        return entries;
+    }
+
+private:
+    // The shipped file's reader takes lines of at most this many characters.
+    static constexpr std::size_t longestLine = INI_MAX_LINE - 2;
+
+    void readLine(std::string_view line, int number) {
         if (line.size() > longestLine) {
-            std::cout << "ERROR: Line " << lines.size() << " of " << file << " is longer than "
-                      << longestLine << " characters. It is skipped." << std::endl;
-            lines.back().clear();
-        } else if (line.find('\0') != std::string::npos) {
-            std::cout << "ERROR: Line " << lines.size() << " of " << file
-                      << " is not a setting. It is skipped." << std::endl;
-            lines.back().clear();
+            badLines("ERROR: Line " + std::to_string(number) + " of " + file + " is longer than " +
+                     std::to_string(longestLine) + " characters. It is skipped.");
+            return;
         }
-    }
-    // The reader names only the first line it cannot parse; empty it and ask again.
-    for (int reported = 0;; ++reported) {
-        const std::string kept = joinedLines(lines);
-        const int line = ini_parse_string(kept.c_str(), ignoreEntry, nullptr);
-        if (line <= 0 || static_cast<std::size_t>(line) > lines.size()) return kept;
-        if (reported == reportedLines) {
-            std::cout << "ERROR: More lines of " << file << " are not settings. They are skipped."
-                      << std::endl;
-            return kept;
+        // The reader stops at a zero byte, so a line that holds one is no setting either.
+        const std::string_view text = trimmedLine(line);
+        if (line.find('\0') == std::string_view::npos) {
+            if (text.empty() || text[0] == ';' || text[0] == '#') return;
+            if (text[0] == '[') {
+                const std::size_t end = endOfPiece(text.substr(1), "]") + 1;
+                if (end < text.size() && text[end] == ']') {
+                    section = std::string(text.substr(1, end - 1));
+                    return;
+                }
+            } else if (const std::size_t end = endOfPiece(text, "=:");
+                       end < text.size() && text[end] != ';') {
+                const std::string_view name = trimmedLine(text.substr(0, end));
+                std::string_view value = text.substr(end + 1);
+                value = trimmedLine(value.substr(0, endOfPiece(value, "")));
+                set(std::string(name), std::string(value), number);
+                return;
+            }
         }
-        std::cout << "ERROR: Line " << line << " of " << file << " is not a setting. It is skipped."
-                  << std::endl;
-        lines[static_cast<std::size_t>(line - 1)].clear();
+        badLines("ERROR: Line " + std::to_string(number) + " of " + file +
+                 " is not a setting. It is skipped.");
     }
-}
+
+    void set(const std::string& name, const std::string& value, int number) {
+        // The INI reader finds sections and names whatever their case.
+        const std::string key = lowerCase(section) + '\0' + lowerCase(name);
+        const auto [setting, added] =
+            settings.try_emplace(key, PlayerSetting{section, name, value});
+        if (added) return;
+        repeats("Line " + std::to_string(number) + " of " + file + " sets '" +
+                quotedForConsole(name) + "' in [" + quotedForConsole(section) +
+                "] again; the last value counts.");
+        setting->second = {section, name, value};
+    }
+
+    const std::string file;  // quoted for messages
+    CappedReport badLines;
+    CappedReport repeats;
+    std::string section;
+    std::map<std::string, PlayerSetting> settings;  // by section and name in lower case
+};
 }  // namespace
 
 Settings loadSettings(const std::string& path) {
@@ -275,10 +383,12 @@ Settings loadPlayerSettings(const Settings& shipped, const std::string& path) {
 
 Settings playerSettingsFromText(const Settings& shipped, const std::string& text,
                                 const std::string& path) {
-    const std::string kept = withoutBadLines(text, path);
-    const INIReader reader(kept.data(), kept.size());
+    PlayerFileReader file(path);
+    file.read(text);
+    const std::string ini = file.iniText();
+    const INIReader reader(ini.data(), ini.size());
     return readSettings({reader, shipped, " of '" + quotedForConsole(path, path.size()) + "'"},
-                        keyEntriesOfText(kept));
+                        file.keyEntries());
 }
 
 glm::mat4 buildProjection(const Settings& settings) {

@@ -85,8 +85,8 @@ void windowRefreshCallback(GLFWwindow* window) {
     fatalStop("ERROR: " + message);
 }
 
-float readClockSeconds() {
-    return static_cast<float>(glfwGetTime());
+double readClockSeconds() {
+    return glfwGetTime();
 }
 
 GLFWwindow* openWindow(const Settings& settings) {
@@ -154,7 +154,7 @@ bool restsInBackground(const GameSession& s) {
 
 void waitInBackground(GameSession& s) {
     glfwWaitEventsTimeout(0.1);
-    const float now = readClockSeconds();
+    const double now = readClockSeconds();
     readClock(s.clock, game, now);
     runCountdown(game, now, s.startTime);
 }

@@ -15,7 +15,7 @@ class FrameObserver;
 [[noreturn]] void failStartUp(const std::string& message);
 
 // The window system's clock: seconds since it started.
-float readClockSeconds();
+double readClockSeconds();
 
 // Starts the window system and opens the window the settings ask for (full screen on the
 // primary monitor, or a window of their size) with a current OpenGL 4.3 core context. A failure

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <iostream>
 #include <system_error>
+#include <thread>
+#include <utility>
 
 #include "effects/SoundFile.h"
 
@@ -23,6 +25,9 @@ constexpr float maxDistance = 200.0f;
 // default device is tried again.
 constexpr std::chrono::seconds connectionCheckInterval(1);
 constexpr std::chrono::seconds reconnectInterval(3);
+// The longest that quitting waits for an attempt to open a device: a sound server that accepts
+// and never answers must not hold the window open.
+constexpr std::chrono::milliseconds quitWait(500);
 
 // A device without the disconnect extension leaves the value as it is: connected.
 bool isConnected(ALCdevice* device) {
@@ -63,9 +68,16 @@ void Sound::DestroyContext::operator()(ALCcontext* openContext) const {
     alcDestroyContext(openContext);
 }
 
+Sound::DeviceAccess Sound::openAlDevices() {
+    return {openDefaultDevice, isConnected, connectionCheckInterval, reconnectInterval};
+}
+
 Sound::Sound(float volumeSetting, const std::string& soundFolderPath)
-    : volume(volumeSetting), folder(soundFolderPath) {
-    OpenedDevice opened = openDefaultDevice();
+    : Sound(volumeSetting, soundFolderPath, openAlDevices()) {}
+
+Sound::Sound(float volumeSetting, const std::string& soundFolderPath, DeviceAccess access)
+    : volume(volumeSetting), folder(soundFolderPath), devices(std::move(access)) {
+    OpenedDevice opened = devices.open();
     if (!opened.device) {
         std::cout << "Sound: no audio device, playing without sound" << std::endl;
         return;
@@ -76,11 +88,30 @@ Sound::Sound(float volumeSetting, const std::string& soundFolderPath)
         return;
     }
     watching = true;
-    nextCheck = Clock::now() + connectionCheckInterval;
+    nextCheck = Clock::now() + devices.checkInterval;
 }
 
-// The members' reverse order: an attempt under way is waited for, then the output goes.
-Sound::~Sound() = default;
+Sound::~Sound() {
+    if (!attempt) return;
+    OpenedDevice late;
+    std::unique_lock<std::mutex> lock(attempt->mutex);
+    if (attempt->finished.wait_for(lock, quitWait, [this] { return attempt->done; })) {
+        late = std::move(attempt->opened);  // closed here, before the output goes
+    } else {
+        attempt->abandoned = true;
+    }
+}
+
+void Sound::runAttempt(const std::shared_ptr<Attempt>& attempt,
+                       const std::function<OpenedDevice()>& open) {
+    OpenedDevice opened = open();
+    std::lock_guard<std::mutex> lock(attempt->mutex);
+    // Nobody waits for it any more: it goes as `opened` does, on this thread.
+    if (attempt->abandoned) return;
+    attempt->opened = std::move(opened);
+    attempt->done = true;
+    attempt->finished.notify_all();
+}
 
 Sound::OpenedDevice Sound::openDefaultDevice() {
     OpenedDevice opened;
@@ -163,32 +194,41 @@ void Sound::watchDevice() {
     const Clock::time_point now = Clock::now();
     if (output) {
         if (now < nextCheck) return;
-        nextCheck = now + connectionCheckInterval;
-        if (isConnected(output->device.get())) return;
+        nextCheck = now + devices.checkInterval;
+        if (devices.connected(output->device.get())) return;
         // OpenAL Soft has stopped every source of a lost device; they go with it.
         output.reset();
         std::cout << "Sound: the audio device is gone, playing without sound until it is back"
                   << std::endl;
-        nextAttempt = now + reconnectInterval;
+        nextAttempt = now + devices.reconnectInterval;
         return;
     }
-    if (attempt.valid()) {
-        if (attempt.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
-        if (startOutput(attempt.get())) {
+    if (attempt) {
+        OpenedDevice opened;
+        {
+            const std::lock_guard<std::mutex> lock(attempt->mutex);
+            if (!attempt->done) return;
+            opened = std::move(attempt->opened);
+        }
+        attempt.reset();
+        if (startOutput(std::move(opened))) {
             std::cout << "Sound: the audio device is back" << std::endl;
-            nextCheck = now + connectionCheckInterval;
+            nextCheck = now + devices.checkInterval;
         } else {
-            nextAttempt = now + reconnectInterval;
+            nextAttempt = now + devices.reconnectInterval;
         }
         return;
     }
     if (now < nextAttempt) return;
     // Opening a device takes from under a millisecond (none there) to tens of them (a sound
-    // server connecting, or starting), too long for a frame: it runs beside the game.
+    // server connecting, or starting), too long for a frame: it runs beside the game, on a thread
+    // that nothing waits for at the end.
     try {
-        attempt = std::async(std::launch::async, openDefaultDevice);
+        auto fresh = std::make_shared<Attempt>();
+        std::thread(runAttempt, fresh, devices.open).detach();
+        attempt = std::move(fresh);
     } catch (const std::system_error&) {
-        nextAttempt = now + reconnectInterval;  // no thread to be had this time
+        nextAttempt = now + devices.reconnectInterval;  // no thread to be had this time
     }
 }
 

@@ -4,8 +4,10 @@
 
 #include <array>
 #include <chrono>
-#include <future>
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -28,8 +30,41 @@ inline const char* const soundFolder = "assets/sounds/";
 // a line naming it; that sound stays silent and the others play.
 class Sound {
 public:
+    struct CloseDevice {
+        void operator()(ALCdevice* device) const;
+    };
+    struct DestroyContext {
+        void operator()(ALCcontext* context) const;
+    };
+    using DevicePointer = std::unique_ptr<ALCdevice, CloseDevice>;
+    using ContextPointer = std::unique_ptr<ALCcontext, DestroyContext>;
+
+    // The default device with a context on it, nothing made on it yet; either may be missing.
+    struct OpenedDevice {
+        DevicePointer device;
+        ContextPointer context;
+    };
+    // Opens OpenAL Soft's default device. May run on any thread: it makes no context current.
+    static OpenedDevice openDefaultDevice();
+
+    // What the sound asks of the audio system besides playing: to open the default device (on a
+    // thread of its own when it tries again), and whether an open device is still connected; and
+    // how often it looks and tries. A test stands in a device that goes, or one that never opens.
+    struct DeviceAccess {
+        std::function<OpenedDevice()> open;
+        std::function<bool(ALCdevice*)> connected;
+        std::chrono::milliseconds checkInterval;
+        std::chrono::milliseconds reconnectInterval;
+    };
+    // OpenAL Soft's: its default device, its disconnect extension, a look about once a second
+    // and a new attempt every few seconds.
+    static DeviceAccess openAlDevices();
+
     // `volume` is the setting, 0 (silent) to 1.
     explicit Sound(float volume, const std::string& folder = soundFolder);
+    Sound(float volume, const std::string& folder, DeviceAccess devices);
+    // Waits for an attempt to open a device that is under way half a second at most; one that
+    // takes longer is left to finish on its own, and closes the device it opens.
     ~Sound();
     Sound(const Sound&) = delete;
     Sound& operator=(const Sound&) = delete;
@@ -67,22 +102,18 @@ private:
     static constexpr int cueVoice = tickVoice + 1;
     static constexpr int voiceCount = cueVoice + 1;
 
-    struct CloseDevice {
-        void operator()(ALCdevice* device) const;
+    // An attempt to open the default device, on a thread of its own. The sound and the thread
+    // share it, so that either may go first: a sound that stops waiting marks it abandoned, and
+    // the thread then closes what it opened instead of handing it over.
+    struct Attempt {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+        bool abandoned = false;
+        OpenedDevice opened;
     };
-    struct DestroyContext {
-        void operator()(ALCcontext* context) const;
-    };
-    using DevicePointer = std::unique_ptr<ALCdevice, CloseDevice>;
-    using ContextPointer = std::unique_ptr<ALCcontext, DestroyContext>;
-
-    // The default device with a context on it, nothing made on it yet; either may be missing.
-    struct OpenedDevice {
-        DevicePointer device;
-        ContextPointer context;
-    };
-    // May run on any thread: it makes no context current.
-    static OpenedDevice openDefaultDevice();
+    static void runAttempt(const std::shared_ptr<Attempt>& attempt,
+                           const std::function<OpenedDevice()>& open);
 
     // One device and everything made on it, declared in the order of creation: released in
     // reverse, the sources and buffers while their context is still current.
@@ -115,6 +146,7 @@ private:
 
     float volume;
     std::string folder;
+    DeviceAccess devices;
     // Every sound decoded once, for whichever device plays it.
     std::array<std::optional<PcmSound>, soundCount> sounds;
     SoundRulesState rules;
@@ -126,6 +158,6 @@ private:
     bool watching = false;
     Clock::time_point nextCheck;
     Clock::time_point nextAttempt;
-    // The attempt under way; the last member, so that it is waited for before anything goes.
-    std::future<OpenedDevice> attempt;
+    // The attempt under way, if any.
+    std::shared_ptr<Attempt> attempt;
 };

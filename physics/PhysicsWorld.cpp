@@ -33,9 +33,13 @@ const btVector3 pendulumAnchorPosition(5.0f, 8.0f, 1.0f);
 const btVector3 robotStartPosition(0.0f, 2.0f, 0.0f);
 const btVector3 ballStartPosition(0.0f, 7.0f, 30.0f);
 constexpr float ballFirstPush = -1.0f;
-// A frame this close to a whole number of steps runs exactly that many: a little more than the
-// rounding of the single-precision clock's frame times in a game's first minutes.
-constexpr float stepSnapTolerance = physicsStep / 1000.0f;
+// A frame this close to a whole number of steps runs exactly that many. A frame time is the
+// difference of two double-precision clock readings narrowed to single precision: off by a few
+// nanoseconds at most for readings below 2^32 s (136 years), plus the timer's own resolution,
+// which is a microsecond at its coarsest (a microsecond system timer), for each reading. Four
+// microseconds hold both readings' rounding with room to spare, and are far below the 17 us
+// by which a 59.94 Hz display's frames differ from 1/60 s: those run by their real time.
+constexpr float stepSnapTolerance = 4e-6f;
 
 // Whether the ball's patrol has decided the push of the next step (not before the first step of
 // a world or of a round), and the wobble that goes with it.

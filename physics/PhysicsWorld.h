@@ -137,8 +137,8 @@ constexpr int maxStepsPerFrame = 8;
 // owes its first step, which the first frame (frame time 0) takes.
 int advancePhysics(float frameTime);
 // The time a frame of `frameTime` seconds feeds the world: a frame within a hair of a whole
-// number of steps counts as exactly that many, since the single-precision clock cannot give
-// frames of exactly 1/60 s; a negative or non-finite time counts as none.
+// number of steps counts as exactly that many, since a clock's readings cannot give frames of
+// exactly 1/60 s; a negative or non-finite time counts as none.
 float physicsTimeOf(float frameTime);
 // Releases every engine object, in reverse order of creation.
 void shutdownPhysics();

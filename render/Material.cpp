@@ -1,5 +1,7 @@
 #include "render/Material.h"
 
+#include <cmath>
+
 #include "render/Shader.h"
 #include "render/Texture.h"
 
@@ -11,6 +13,13 @@ Material::~Material() = default;
 void Material::setUniforms() {
     shader->setUniform("materialCoefficients", materialCoefficients);
     shader->setUniform("specularAlpha", specularAlpha);
+}
+
+std::string highlightDefinitions(std::initializer_list<float> specularAlphas) {
+    for (const float alpha : specularAlphas) {
+        if (!(alpha >= 0.0f && alpha <= 15.0f && alpha == std::floor(alpha))) return "";
+    }
+    return "#define WHOLE_SPECULAR_EXPONENT\n";
 }
 
 TextureMaterial::TextureMaterial(std::shared_ptr<Shader> sharedShader, glm::vec3 coefficients,

@@ -1,5 +1,6 @@
 #include "render/Shader.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -26,11 +27,26 @@ std::string readInfoLog(GLuint object, bool isProgram) {
     }
     return std::string(buffer.data());
 }
+
+// The source with `definitions` after its #version line (which must come first), then a #line
+// directive that gives the next line its number in the file again.
+std::string withDefinitions(const std::string& source, const std::string& definitions) {
+    if (definitions.empty()) return source;
+    const std::size_t version = source.find("#version");
+    std::size_t end = version == std::string::npos ? 0 : source.find('\n', version);
+    end = end == std::string::npos ? source.size() : end + 1;
+    std::string text = source.substr(0, end);
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    const auto nextLine = std::count(text.begin(), text.end(), '\n') + 1;
+    return text + definitions + "#line " + std::to_string(nextLine) + "\n" + source.substr(end);
+}
 }  // namespace
 
-Shader::Shader(std::string vertexFileName, std::string fragmentFileName)
+Shader::Shader(std::string vertexFileName, std::string fragmentFileName,
+               std::string sourceDefinitions)
     : vertexShaderName(std::move(vertexFileName)),
       fragmentShaderName(std::move(fragmentFileName)),
+      definitions(std::move(sourceDefinitions)),
       fromSource_(false) {
     linkProgram();
 }
@@ -95,6 +111,7 @@ bool Shader::compileShader(GLenum type, GLuint& stage, const std::string& nameOr
         std::ifstream file(path);
         if (!file.good()) fatalStop("Couldn't open shader file: " + path);
         source.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        source = withDefinitions(source, definitions);
     }
 
     stage = glCreateShader(type);

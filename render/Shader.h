@@ -15,8 +15,10 @@
 // locations are looked up by name once per program and cached, -1 included.
 class Shader {
 public:
-    // File mode: both names are relative to "assets/shader/".
-    Shader(std::string vertexFileName, std::string fragmentFileName);
+    // File mode: both names are relative to "assets/shader/". `definitions`, whole lines of
+    // preprocessor definitions, go into both stages after their #version line; messages keep the
+    // files' line numbers.
+    Shader(std::string vertexFileName, std::string fragmentFileName, std::string definitions = "");
     // Source mode: both strings are GLSL source text.
     static std::unique_ptr<Shader> fromSource(std::string vertexSource, std::string fragmentSource);
 
@@ -49,6 +51,7 @@ private:
     GLuint program = 0;
     std::string vertexShaderName;
     std::string fragmentShaderName;
+    std::string definitions;
     bool fromSource_ = false;
     std::unordered_map<std::string, GLint> uniformLocations;
     std::size_t locationQueries = 0;

@@ -1,7 +1,9 @@
 #version 430 core
 // Phong lighting of a textured surface by one directional and one point light.
-// materialCoefficients = (ambient, diffuse, specular) weights; specularAlpha = exponent, a whole
-// number from 0 to 15 (any fraction is dropped).
+// materialCoefficients = (ambient, diffuse, specular) weights; specularAlpha = the highlight's
+// exponent, any float. Built with WHOLE_SPECULAR_EXPONENT defined, the program raises to the
+// exponent by a few products instead of pow(), which is exact for whole exponents from 0 to 15
+// only: the game builds it so where every material it draws has such an exponent.
 
 in VertexData {
     vec3 worldPosition;
@@ -29,9 +31,10 @@ uniform PointLight pointL;
 
 out vec4 color;
 
+#ifdef WHOLE_SPECULAR_EXPONENT
 // x to the whole power n, 0 <= n <= 15, by repeated squaring. pow() would be exp2(n * log2(x)),
-// which a software renderer evaluates as two polynomials per light and pixel; the scene's
-// exponents are whole numbers, and these few products give the same picture for less.
+// which a software renderer evaluates as two polynomials per light and pixel; these few products
+// give the same picture for less.
 float raiseWhole(float x, int n) {
     float x2 = x * x;
     float x4 = x2 * x2;
@@ -39,6 +42,17 @@ float raiseWhole(float x, int n) {
     return ((n & 1) != 0 ? x : 1.0) * ((n & 2) != 0 ? x2 : 1.0) * ((n & 4) != 0 ? x4 : 1.0) *
            ((n & 8) != 0 ? x8 : 1.0);
 }
+
+float highlight(float x) {
+    return raiseWhole(x, int(specularAlpha));
+}
+#else
+// x >= 0 to the power specularAlpha. pow() is undefined at 0: there x^0 is 1, and any other
+// power is taken as 0.
+float highlight(float x) {
+    return x > 0.0 ? pow(x, specularAlpha) : (specularAlpha == 0.0 ? 1.0 : 0.0);
+}
+#endif
 
 // Diffuse and specular light reaching the eye from a light arriving along toLight.
 // normalDotEye is dot(normal, toEye), the same for both lights.
@@ -49,8 +63,7 @@ vec3 phong(vec3 normal, vec3 toLight, vec3 toEye, float normalDotEye, vec3 light
     // dot(reflect(-toLight, normal), toEye), written out so that the lights share normalDotEye.
     float reflectedDotEye = 2.0 * normalDotLight * normalDotEye - dot(toLight, toEye);
     // No highlight on faces turned away from the light.
-    float specular =
-        diffuse > 0.0 ? raiseWhole(max(reflectedDotEye, 0.0), int(specularAlpha)) : 0.0;
+    float specular = diffuse > 0.0 ? highlight(max(reflectedDotEye, 0.0)) : 0.0;
     return lightColor * (materialCoefficients.y * diffuse * surfaceColor +
                          materialCoefficients.z * specular);
 }

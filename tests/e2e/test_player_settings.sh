@@ -2,8 +2,9 @@
 # tessel/settings.ini sets forward = Up and volume = 0, beside one line of each kind the game
 # cannot use. Each of those gets its one ERROR line and the game plays: holding Up drives the
 # robot, holding W does not, and the recording is silent. Without that folder the shipped
-# settings hold again: W drives and the game is heard. The game writes neither the file nor a
-# folder. The speed read-out at the bottom right tells whether the robot drives.
+# settings hold again: W drives and the game is heard. A FIFO in the file's place costs one line
+# and holds nothing up. The game writes neither the file nor a folder. The speed read-out at the
+# bottom right tells whether the robot drives.
 source "$(dirname "$0")/lib.sh"
 
 speed_region=190x40+605+555
@@ -80,6 +81,18 @@ max=$(loudest "$WORK_DIR/shipped.wav")
 echo "with the shipped settings: loudest sample $max"
 at_least "$max" 0.05 || fail "the shipped volume was not heard (loudest sample $max)"
 grep -q "^ERROR" "$GAME_LOG" && fail "an error with the shipped settings"
+
+# A FIFO in the file's place, with no one writing to it: one line, and the game starts at once
+# and quits on Escape.
+fifo_home="$WORK_DIR/fifo"
+mkdir -p "$fifo_home/tessel"
+mkfifo "$fifo_home/tessel/settings.ini"
+XDG_CONFIG_HOME=$fifo_home start_game
+wait_for_window
+wait_for_drawn_frame
+quit_game
+expect_output_line "ERROR: Failed to load '$fifo_home/tessel/settings.ini': not a file. Playing without it."
+echo "with a FIFO for the player's file: started, said so and quit"
 
 cmp -s "$file" "$WORK_DIR/player.ini" || fail "the player's file changed"
 [ "$(ls -A "$player/tessel")" = settings.ini ] || fail "the game wrote into $player/tessel"

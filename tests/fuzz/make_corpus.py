@@ -59,6 +59,24 @@ def action_names():
 
 ACTIONS = action_names()
 
+with open(os.path.join(HERE, "..", "..", "assets", "settings.ini"), encoding="latin-1") as f:
+    SHIPPED = f.read()
+
+
+def mebibyte_of_keys():
+    """[keys] with as many unknown actions as fit in the 1 MiB the game reads at most."""
+    lines = ["[keys]\n"]
+    size = len(lines[0])
+    number = 0
+    while True:
+        line = "unknown_action_%07d = W, Up\n" % number
+        if size + len(line) > 1 << 20:
+            return "".join(lines)
+        lines.append(line)
+        size += len(line)
+        number += 1
+
+
 SETTINGS_FILES = {
     "all_keys.ini": "[window]\nwidth=1024\nheight=768\nrefresh_rate=144\nfullscreen=true\n"
     "title=Arena\nbrightness=2.5\n[camera]\nfov=75\nnear=0.5\nfar=250\n",
@@ -83,6 +101,14 @@ SETTINGS_FILES = {
     "keys_1000_bindings.ini": "[keys]\n" + "".join(
         "%s = %s\n" % (ACTIONS[i % len(ACTIONS)], chr(ord("A") + i % 26)) for i in range(1000)),
     "keys_one_key_for_every_action.ini": "[keys]\n" + "".join("%s = W\n" % a for a in ACTIONS),
+    # A player's copy of the shipped file, changed as players change it: at its end, and with
+    # indented lines.
+    "shipped_copy_with_window_appended.ini": SHIPPED
+    + "\n[window]\nwidth = 1280\nvsync = false\nfullscreen = true\ntitle = Mine\n",
+    "indented_lines.ini": "[window]\n    width = 1280\n    height = 720\n    vsync = false\n"
+    "[keys]\n  forward = I\n  forward = O\n",
+    # The largest file the game reads: a mebibyte of actions it does not know.
+    "keys_a_mebibyte_of_unknown_actions.ini": mebibyte_of_keys(),
 }
 
 

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstring>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
@@ -5,10 +6,12 @@
 
 #include "physics/Camera.h"
 #include "render/Geometry.h"
+#include "render/GlHandle.h"
 #include "render/Lights.h"
 #include "render/Material.h"
 #include "render/Shader.h"
 #include "render/Texture.h"
+#include "tests/gl/ColourTarget.h"
 #include "tests/gl/GlTestContext.h"
 
 namespace {
@@ -214,6 +217,49 @@ TEST_F(MaterialGlTest, AFailedTextureLeavesUnitZeroAsItWasButStillSetsTheSampler
     glGetUniformiv(shader->getProgram(),
                    glGetUniformLocation(shader->getProgram(), "diffuseTexture"), &sampler);
     EXPECT_EQ(sampler, 0);
+}
+
+TEST_F(MaterialGlTest, TheHighlightIsTheExponentsPowerForEveryExponent) {
+    // A flat square facing the eye far above it, lit by the sun alone from an angle at which its
+    // reflection leaves towards the eye at a cosine of 0.95: the highlight's weight 1 makes its
+    // red 0.95 to the power of the exponent, as pow() on the processor has it.
+    constexpr float cosine = 0.95f;
+    const ColourTarget target(16);
+    const GlVertexArray square = GlVertexArray::create();
+    const GlBuffer corners = GlBuffer::create();
+    const float positions[] = {-1.0f, -1.0f, 0.0f, 1.0f, -1.0f, 0.0f,
+                               -1.0f, 1.0f,  0.0f, 1.0f, 1.0f,  0.0f};
+    glBindVertexArray(square.get());
+    glBindBuffer(GL_ARRAY_BUFFER, corners.get());
+    glBufferData(GL_ARRAY_BUFFER, sizeof positions, positions, GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glVertexAttrib3f(1, 0.0f, 0.0f, 1.0f);  // the normal of every corner
+    glVertexAttrib2f(2, 0.0f, 0.0f);
+
+    for (const float exponent : {0.0f, 1.0f, 2.5f, 8.0f, 10.0f, 16.0f, 32.0f}) {
+        // Built as the game builds the program for a material of this exponent.
+        auto shader = std::make_shared<Shader>("texture.vert", "texture.frag",
+                                               highlightDefinitions({exponent}));
+        shader->use();
+        shader->setUniform("modelMatrix", glm::mat4(1.0f));
+        shader->setUniform("normalMatrix", glm::mat3(1.0f));
+        shader->setUniform("viewProjMatrix", glm::mat4(1.0f));
+        shader->setUniform("camera_world", glm::vec3(0.0f, 0.0f, 1000.0f));
+        shader->setUniform("dirL.color", glm::vec3(1.0f));
+        shader->setUniform("dirL.direction",
+                           -glm::vec3(std::sqrt(1.0f - cosine * cosine), 0.0f, cosine));
+        shader->setUniform("pointL.color", glm::vec3(0.0f));
+        shader->setUniform("pointL.attenuation", glm::vec3(1.0f, 0.0f, 0.0f));
+        Material(shader, glm::vec3(0.0f, 0.0f, 1.0f), exponent).setUniforms();
+        target.clear();
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        unsigned char pixel[4] = {0, 0, 0, 0};
+        glReadPixels(8, 8, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        EXPECT_NEAR(pixel[0] / 255.0, std::pow(double{cosine}, double{exponent}), 1.0 / 255.0)
+            << "exponent " << exponent;
+    }
+    glBindVertexArray(0);
 }
 
 class LightsGlTest : public GlTest {};

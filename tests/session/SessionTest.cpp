@@ -65,7 +65,7 @@ Recorded readRecording() {
 // frame put in the window before the heads-up text goes over it.
 class Driver : public FrameObserver {
 public:
-    explicit Driver(float startTime) : clock(startTime) {}
+    explicit Driver(double startTime) : clock(startTime) {}
 
     void phaseDone(FramePhase phase) override {
         if (phase != FramePhase::PostProcessing || !readPicture) return;
@@ -77,7 +77,7 @@ public:
         glReadPixels(0, 0, viewport[2], viewport[3], GL_RGB, GL_UNSIGNED_BYTE, picture.data());
     }
     DriveKeys driveKeys(const DriveKeys& /*polled*/) override { return keys; }
-    float clockReading(float /*measured*/) override { return clock += 1.0f / 60.0f; }
+    double clockReading(double /*measured*/) override { return clock += 1.0 / 60.0; }
     // Other tests open windows on the same display, and X hands each new one the focus.
     bool hasFocus(bool /*reported*/) override { return true; }
     PolledGamepad gamepad(const PolledGamepad& /*polled*/) override { return {}; }
@@ -92,7 +92,7 @@ public:
     }
 
     DriveKeys keys;
-    float clock;
+    double clock;
     bool readPicture = false;
     std::vector<unsigned char> picture;
 };
@@ -160,7 +160,7 @@ TEST_F(Session, RestartingBringsBackTheStartOfTheRoundAndLeaksNothing) {
     ASSERT_NE(game.driveSpeed, 0.0f);
 
     const int frameNumber = game.frameNumber;
-    const float now = driver->clock;
+    const double now = driver->clock;
     gPhysics->setOwedTime(0.01f);
     restartRound(*session, now);
     EXPECT_EQ(gPhysics->owedTime(), 0.0f);

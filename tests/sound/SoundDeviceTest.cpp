@@ -5,13 +5,16 @@
 #include <sndfile.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <glm/gtc/matrix_transform.hpp>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -216,4 +219,41 @@ TEST(SoundDevice, AMissingOrBrokenFileSilencesThatSoundAlone) {
     sound.update(frame);
     EXPECT_EQ(sound.voices().playing, 1);  // the loss has its cue
     fs::remove_all(folder);
+}
+
+TEST(SoundDevice, QuittingWaitsHalfASecondAtMostForADeviceThatNeverOpens) {
+    // The device is lost at the first look, and the attempt to open it again does not return
+    // until the test lets it (after two seconds at the latest, should quitting wait for it).
+    auto attempts = std::make_shared<std::atomic<int>>(0);
+    std::promise<void> letGo;
+    std::shared_future<void> released = letGo.get_future().share();
+    Sound::DeviceAccess devices = Sound::openAlDevices();
+    devices.open = [attempts, released] {
+        if ((*attempts)++ == 0) return Sound::openDefaultDevice();
+        released.wait();
+        return Sound::OpenedDevice{};
+    };
+    devices.connected = [](ALCdevice*) { return false; };
+    devices.checkInterval = devices.reconnectInterval = std::chrono::milliseconds(0);
+
+    testing::internal::CaptureStdout();
+    auto sound = std::make_unique<Sound>(1.0f, soundFolder, devices);
+    for (int frame = 0; frame < 100 && *attempts < 2; ++frame) {
+        sound->update(playing());
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(*attempts, 2);
+    std::promise<void> quit;
+    std::thread releaser([&letGo, done = quit.get_future()] {
+        done.wait_for(std::chrono::seconds(2));
+        letGo.set_value();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    sound.reset();
+    const std::chrono::duration<double> quitting = std::chrono::steady_clock::now() - start;
+    quit.set_value();
+    releaser.join();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Sound: the audio device is gone, playing without sound until it is back\n");
+    EXPECT_LT(quitting.count(), 1.0);
 }

@@ -1,9 +1,13 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
+#include <iterator>
 #include <string>
 
 #include "app/Input.h"
@@ -110,8 +114,8 @@ TEST(PlayerSettings, OverrideTheShippedOnesKeyByKey) {
     Settings settings;
     const std::string file = "'" + playerPath + "'";
     EXPECT_EQ(stdoutOf([&] { settings = loadPlayerSettings(shipped, playerPath); }),
-              "ERROR: Line 11 of " + file + " is longer than 198 characters. It is skipped.\n" +
-                  "ERROR: Line 10 of " + file + " is not a setting. It is skipped.\n" +
+              "ERROR: Line 10 of " + file + " is not a setting. It is skipped.\n" +
+                  "ERROR: Line 11 of " + file + " is longer than 198 characters. It is skipped.\n" +
                   "ERROR: Setting 'height' in [window] of " + file +
                   " cannot be used: '0'. Using 600 instead.\n" +
                   "ERROR: Setting 'near' in [camera] of " + file +
@@ -153,4 +157,55 @@ TEST(PlayerSettings, OverrideTheShippedOnesKeyByKey) {
         {nullptr, "relative", ""},
     };
     for (const auto& c : places) EXPECT_EQ(playerSettingsPath(c.xdgConfigHome, c.home), c.path);
+}
+
+TEST(PlayerSettings, AKeyGivenAgainOrIndentedCountsAsThePlayerMeantIt) {
+    // The README's way: a copy of the shipped file, changed at its end.
+    const Settings shipped = loadSettings(settingsPath);
+    std::ifstream shippedFile(settingsPath);
+    const std::string copy((std::istreambuf_iterator<char>(shippedFile)),
+                           std::istreambuf_iterator<char>());
+    const int end = static_cast<int>(std::count(copy.begin(), copy.end(), '\n'));
+    const auto again = [](int line, const char* key, const char* section) {
+        return "Line " + std::to_string(line) + " of 'p' sets '" + key + "' in [" + section +
+               "] again; the last value counts.\n";
+    };
+    // Size, vsync, full screen, title and the forward keys.
+    const auto read = [&shipped](const std::string& text) {
+        const Settings s = playerSettingsFromText(shipped, text, "p");
+        return std::to_string(s.width) + "x" + std::to_string(s.height) + " " +
+               std::to_string(*s.vsync) + std::to_string(s.fullscreen) + " " + s.title + " " +
+               keyLabels(s.keys).all(Action::Forward);
+    };
+    const struct {
+        std::string text;
+        const char* settings;
+        std::string output;
+    } cases[] = {
+        {copy + "[window]\nwidth = 1280\nvsync = false\nfullscreen = true\ntitle = Mine\n",
+         "1280x600 01 Mine W, Up",
+         again(end + 2, "width", "window") + again(end + 3, "vsync", "window") +
+             again(end + 4, "fullscreen", "window") + again(end + 5, "title", "window")},
+        {"[window]\n    width = 1280\n    height = 720\n    vsync = false\n",
+         "1280x720 00 Tessel 2020 W, Up", ""},
+        {copy + "[Keys]\n  FORWARD = I\n", "800x600 10 Tessel 2020 I",
+         again(end + 2, "FORWARD", "Keys")},
+    };
+    for (const auto& c : cases) {
+        std::string settings;
+        EXPECT_EQ(stdoutOf([&] { settings = read(c.text); }), c.output) << c.text;
+        EXPECT_EQ(settings, c.settings) << c.text;
+    }
+}
+
+TEST(PlayerSettings, AMebibyteOfUnknownActionsCostsElevenLines) {
+    const std::string file = "tests/fuzz/corpus/settings/keys_a_mebibyte_of_unknown_actions.ini";
+    const std::clock_t start = std::clock();
+    const std::string lines = stdoutOf([&] { loadPlayerSettings(Settings{}, file); });
+    std::cout << "read in " << 1000.0 * static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC
+              << " ms of processor time" << std::endl;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 11);
+    const std::string last = "ERROR: More lines of [keys] of '" + file +
+                             "' cannot be used. Their actions keep their keys.\n";
+    EXPECT_EQ(lines.substr(lines.size() - std::min(lines.size(), last.size())), last);
 }

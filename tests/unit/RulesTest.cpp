@@ -214,6 +214,25 @@ TEST(RulesTest, BothFieldsMustBeClearedToWin) {
     EXPECT_TRUE(roundEnded(false, state));
 }
 
+TEST(RulesTest, OnlyARoundWonBeforeTheCountdownRanOutCountsForTheBestTime) {
+    const struct {
+        float lostAt;  // the clock reading of an earlier frame; 0 for none
+        float wonAt;
+        float best;
+    } cases[] = {
+        {0.0f, 200.0f, 200.0f},
+        {0.0f, 239.5f, 239.5f},
+        {0.0f, 240.5f, -1.0f},    // the last tile in the frame that ran the countdown out
+        {240.5f, 241.0f, -1.0f},  // or in the frame after it
+    };
+    for (const auto& c : cases) {
+        GameState state;
+        if (c.lostAt > 0.0f) runCountdown(state, c.lostAt, 0.0f);
+        recordWin(state, runCountdown(state, c.wonAt, 0.0f), true);
+        EXPECT_FLOAT_EQ(state.bestTime, c.best) << "won at " << c.wonAt;
+    }
+}
+
 TEST(RulesTest, HiddenHudStillRunsTheRules) {
     GameState state;
     state.hudVisible = false;
@@ -291,5 +310,25 @@ TEST(HudTest, FitsAViewOfAnySizeByOneFactor) {
         EXPECT_EQ(wonLine.text, "YOU WON!");
         EXPECT_FLOAT_EQ(wonLine.x, w / 2.0f - 350.0f * f) << at;
         EXPECT_FLOAT_EQ(wonLine.y, h / 2.0f) << at;
+    }
+}
+
+TEST(HudTest, TheControlsPanelNeverCoversTheEndText) {
+    // At the game's size and at the smallest the settings take, the panel that H shows is there
+    // while the round goes on, and waits for the next round once it has been won or lost.
+    for (const int size : {1, 600}) {
+        for (const bool won : {false, true}) {
+            for (const float now : {100.0f, 241.0f}) {
+                GameState state;
+                state.controlsVisible = true;
+                const auto lines =
+                    hudLines(state, runCountdown(state, now, 0.0f), won, size * 4 / 3, size);
+                const bool panel = std::any_of(lines.begin(), lines.end(), [](const HudLine& l) {
+                    return l.text == actionLabel(Action::Forward);
+                });
+                EXPECT_EQ(panel, !won && now < 240.0f)
+                    << size << (won ? " won at " : " at ") << now;
+            }
+        }
     }
 }

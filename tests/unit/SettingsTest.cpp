@@ -83,6 +83,8 @@ TEST(Settings, FramePacingKeys) {
         SettingsFile file("[window]\nvsync=maybe\nmax_fps=-5\n");
         Settings s;
         EXPECT_EQ(loadQuietly(file.path, s),
+                  "ERROR: Setting 'vsync' in [window] cannot be used: 'maybe'. Using the driver's "
+                  "own choice instead.\n"
                   "ERROR: Setting 'max_fps' in [window] cannot be used: '-5'. Using the default 0 "
                   "instead.\n");
         expectDefaults(s);

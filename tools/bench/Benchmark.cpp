@@ -94,11 +94,13 @@ const std::array<const char*, framePhaseCount> phaseNames = {
 struct FixedGameClock {
     long long frames = 0;
 
-    float advance() {
+    double advance() {
         ++frames;
         return now();
     }
-    float now() const { return static_cast<float>(static_cast<double>(frames) * physicsStep); }
+    // Read as the single-precision clock of earlier builds read it: every build, older or newer,
+    // then draws the same frames, and their pictures and figures compare frame for frame.
+    double now() const { return static_cast<float>(static_cast<double>(frames) * physicsStep); }
 };
 
 FixedGameClock gameClock;
@@ -166,7 +168,7 @@ public:
 
     DriveKeys driveKeys(const DriveKeys& /*polled*/) override { return scriptedKeys(frame++); }
 
-    float clockReading(float /*measured*/) override { return gameClock.advance(); }
+    double clockReading(double /*measured*/) override { return gameClock.advance(); }
 
     // The scripted run goes on whatever window has the focus.
     bool hasFocus(bool /*reported*/) override { return true; }
@@ -262,7 +264,7 @@ void runFloorFrame(GameSession& s) {
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     s.targets->compose(*s.edgeShader, *s.upscaleShader, *s.screenQuad);
-    const float now = gameClock.now();
+    const double now = gameClock.now();
     const float gameFrameTime = game.frameTime;
     readClock(s.clock, game, now);
     const Countdown countdown = runCountdown(game, now, s.startTime);
@@ -613,7 +615,7 @@ int renderPicture(const Settings& settings, int frames, const std::string& path)
 
         DriveKeys driveKeys(const DriveKeys& /*polled*/) override { return scriptedKeys(frame++); }
 
-        float clockReading(float /*measured*/) override { return gameClock.advance(); }
+        double clockReading(double /*measured*/) override { return gameClock.advance(); }
 
         // The scripted run goes on whatever window has the focus.
         bool hasFocus(bool /*reported*/) override { return true; }
