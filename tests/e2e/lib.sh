@@ -51,9 +51,13 @@ fail() {
     exit 1
 }
 
-# Copies the assets folder into the working folder, where the game will run.
+# Copies the assets folder into the working folder, where the game will run. The copy draws the
+# scene at every pixel (render_scale = 1) instead of the shipped automatic scale, which follows
+# how fast the machine is: what a test sees must not depend on that.
 copy_assets() {
     cp -r "$SOURCE_DIR/assets" "$WORK_DIR/assets"
+    sed -i 's/^render_scale = auto$/render_scale = 1/' "$WORK_DIR/assets/settings.ini"
+    grep -q '^render_scale = 1$' "$WORK_DIR/assets/settings.ini" || fail "could not pin render_scale"
 }
 
 # Starts a private Xvfb for this test and exports DISPLAY; its screen is the size of the game's
