@@ -338,21 +338,10 @@ TEST(Settings, RenderScaleIsAShareOrAuto) {
         EXPECT_EQ(s.renderScale, c.scale) << c.text;
         EXPECT_EQ(s.automaticRenderScale, c.automatic) << c.text;
     }
-    // The shipped file lets the game choose; a player's number overrides that, and a player's
-    // unusable value is named and gives 1.
+    // The shipped file lets the game choose.
     Settings shipped;
     loadQuietly(settingsPath, shipped);
     EXPECT_TRUE(shipped.automaticRenderScale);
-    testing::internal::CaptureStdout();
-    const Settings fixed = playerSettingsFromText(shipped, "[window]\nrender_scale=0.5\n", "p");
-    const Settings broken = playerSettingsFromText(shipped, "[window]\nrender_scale=2\n", "p");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "ERROR: Setting 'render_scale' in [window] of 'p' cannot be used: '2'. Using 1 "
-              "instead.\n");
-    EXPECT_FALSE(fixed.automaticRenderScale);
-    EXPECT_EQ(fixed.renderScale, 0.5f);
-    EXPECT_FALSE(broken.automaticRenderScale);
-    EXPECT_EQ(broken.renderScale, 1.0f);
 }
 
 TEST(Settings, TheVolumeIsARealFromSilentToFull) {
