@@ -69,9 +69,11 @@ start_xvfb() {
     start_private_xvfb "$WORK_DIR" "${1:-800x600}" || fail "Xvfb did not start"
 }
 
-# Starts the game in the background from the working folder; its output goes to GAME_LOG.
+# Starts the game in the background from the working folder, ended after LIMIT seconds (default
+# 120) at the latest; its output goes to GAME_LOG.
 start_game() {
-    (cd "$WORK_DIR" && exec timeout 120 "$TESSEL" </dev/null >"$GAME_LOG" 2>&1) &
+    local limit=${1:-120}
+    (cd "$WORK_DIR" && exec timeout "$limit" "$TESSEL" </dev/null >"$GAME_LOG" 2>&1) &
     GAME_PID=$!
 }
 
