@@ -153,9 +153,24 @@ measure_hud "$full_status" "$full_speed" full
 full_status_box=$STATUS full_speed_box=$SPEED
 
 # The ball rolls in from behind the camera after some seconds, then about the arena. The first
-# picture of it whole decides.
+# picture of it whole decides. Where a slow machine caught it whole in no picture before it rolled
+# off into a far corner, R starts a new round, which rolls it in again.
+caught_whole_ball() {
+    local deadline=$((SECONDS + $1))
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        import -window "$WINDOW_ID" "$WORK_DIR/poll.png" 2>/dev/null && ball_whole && return 0
+        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended while the ball was awaited"
+        sleep 0.2
+    done
+    return 1
+}
 STATUS_REGION=$full_status resume_game
-wait_until 150 "the ball was never whole in view" ball_whole
+for round in 1 2 3; do
+    caught_whole_ball 60 && break
+    [ "$round" -lt 3 ] || fail "the ball was never whole in view in three rounds"
+    echo "the ball was not caught whole in round $round; a new round"
+    xdotool key --window "$WINDOW_ID" r
+done
 cp "$WORK_DIR/poll.png" "$WORK_DIR/ball.png"
 read -r measured expected description <<<"$BALL"
 echo "ball: $description: width/height $measured, expected $expected"

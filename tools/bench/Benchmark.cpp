@@ -781,7 +781,7 @@ int main(int argc, char** argv) {
     printDrawCalls(drawCalls);
     printFragments(counted, *session->smoke);
 
-    report << "\nFloor (same window and render scale, post-processing pass and HUD, no scene)\n";
+    report << "\nFloor (same window, post-processing pass and HUD, no scene)\n";
     printFrameSummary(floorFrames);
     printRow("game / floor, median frame time",
              fixed(ratioTo(gameFrames.median, floorFrames.median)) + " x");
