@@ -272,9 +272,11 @@ void readGamepadInput(GameSession& s, FrameObserver* observer) {
 // The HUD laid out for the settings' window and fitted to the view the frame was drawn for.
 std::vector<HudLine> hudOfView(const GameSession& s, const Countdown& countdown, bool won) {
     const FramebufferSize view = s.targets->view();
-    std::vector<HudLine> lines =
-        hudLines(game, countdown, won, s.settings.width, s.settings.height, s.keyLabels,
-                 renderResolutionText(s.targets->scene(), s.renderScale));
+    // Only the controls panel shows the render resolution.
+    const std::string renderResolution =
+        game.controlsVisible ? renderResolutionText(s.targets->scene(), s.renderScale) : "";
+    std::vector<HudLine> lines = hudLines(game, countdown, won, s.settings.width, s.settings.height,
+                                          s.keyLabels, renderResolution);
     fitHudToView(lines, s.settings.width, s.settings.height, view.width, view.height);
     return lines;
 }

@@ -84,9 +84,8 @@ void clearWindowForFinalPass(FramebufferSize window) {
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
-// Draws `image` over the bound framebuffer through `shader`, from texture unit 0.
-void drawImage(Shader& shader, const ScreenQuad& quad, const OffscreenTarget& image) {
-    shader.use();
+// Draws `image` over the bound framebuffer through the current program, from texture unit 0.
+void drawImage(const ScreenQuad& quad, const OffscreenTarget& image) {
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, image.getColorTexture());
     quad.draw();
@@ -96,7 +95,7 @@ void drawEdgePass(Shader& edgeShader, const ScreenQuad& quad, const OffscreenTar
     edgeShader.use();
     edgeShader.setUniform("width", target.size().width);
     edgeShader.setUniform("height", target.size().height);
-    drawImage(edgeShader, quad, target);
+    drawImage(quad, target);
 }
 }  // namespace
 
@@ -126,5 +125,6 @@ void RenderTargets::compose(Shader& edgeShader, Shader& upscaleShader,
     edgedImage->bind();
     drawEdgePass(edgeShader, quad, sceneImage);
     clearWindowForFinalPass(viewSize);
-    drawImage(upscaleShader, quad, *edgedImage);
+    upscaleShader.use();
+    drawImage(quad, *edgedImage);
 }
